@@ -1,0 +1,207 @@
+#include "host/host_commands.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "common/settings.h"
+#include "host/job_runner.h"
+#include "platform/platform.h"
+#include "platform/typed_value.h"
+
+namespace lt77::host {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: lt77host [--root DIR] COMMAND ...\n"
+    "  create-queue QUEUE [--ticket] [--landscape]   a queue with no driver settings\n"
+    "  set-data QUEUE VALUE TYPED-VALUE [--key KEY]  e.g. set-data LT-77 StartDoc 'binary: 1B 40'\n"
+    "  set-setting QUEUE INDEX VALUE                 one byte of the MISC settings\n"
+    "  show-queue QUEUE                              the queue file, checked\n"
+    "  run-job QUEUE [--job N] [--pages P] [--copies C] [--document NAME]\n"
+    "  main-job                                      the sample receipt on a fresh queue\n";
+
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;  // "--name" -> value ("" for flags)
+};
+
+Args Split(const std::vector<std::string>& args, const std::vector<std::string>& valued)
+{
+    Args out;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.rfind("--", 0) == 0) {
+            const bool takesValue = std::find(valued.begin(), valued.end(), a) != valued.end();
+            out.options[a] = takesValue && i + 1 < args.size() ? args[++i] : "";
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return out;
+}
+
+std::optional<long> Number(const std::string& text)
+{
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 0);
+    if (text.empty() || end == nullptr || *end != '\0') return std::nullopt;
+    return v;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes, std::size_t limit)
+{
+    std::ostringstream s;
+    static const char* kHex = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < bytes.size() && i < limit; ++i)
+        s << (i ? " " : "") << kHex[bytes[i] >> 4] << kHex[bytes[i] & 15];
+    if (bytes.size() > limit) s << " ... (" << bytes.size() << " bytes)";
+    return s.str();
+}
+
+int Fail(std::ostream& err, const std::string& message)
+{
+    err << "lt77host: " << message << '\n';
+    return 1;
+}
+
+std::vector<uint8_t> CurrentSettings(const std::string& queue)
+{
+    auto handle = OpenCoreQueue(queue);
+    PrinterDataValue misc;
+    if (SystemPlatform().spooler.GetData(handle->Handle(), "PrinterDriverData\\Properties", "MISC", 44, misc) == 0 &&
+        misc.bytes.size() == kSettingsCount)
+        return misc.bytes;
+    const auto& d = DefaultSettings();
+    return {d.begin(), d.end()};
+}
+
+std::optional<std::string> SetSetting(const std::string& queue, std::size_t index, uint8_t value)
+{
+    auto settings = CurrentSettings(queue);
+    settings[index] = value;
+    return SetPrinterData(queue, "PrinterDriverData\\Properties", "MISC",
+                          PrinterDataValue{REG_BINARY_TYPE, settings});
+}
+
+std::vector<std::filesystem::path> TraceFiles()
+{
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    const std::filesystem::path folder = HostPathOf("C:\\temp\\LT-77");
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().string().find("_OEMUNI.LOG") != std::string::npos) files.push_back(it->path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+int RunAndReport(LoadedPlugin& plugin, const JobSpec& spec, std::ostream& out, std::ostream& err)
+{
+    const JobResult result = RunJob(plugin, spec);
+    if (!result.ok) return Fail(err, result.error);
+    out << "spool stream: " << result.spoolPath << " (" << result.spooled.size() << " bytes)\n";
+    out << "  " << Hex(result.spooled, 64) << '\n';
+    for (const auto& f : TraceFiles()) out << "trace file:   " << f.string() << '\n';
+    return 0;
+}
+
+std::unique_ptr<LoadedPlugin> Load(std::ostream& err)
+{
+    std::string error;
+    auto plugin = LoadedPlugin::Load(DefaultPluginPath(), error);
+    if (!plugin) Fail(err, error);
+    return plugin;
+}
+
+int MainJob(std::ostream& out, std::ostream& err)
+{
+    const std::string queue = "LT-77";
+    if (auto e = CreateQueue(queue)) return Fail(err, *e);
+    // The defaults with the trace switched on, so that the run leaves its log.
+    if (auto e = SetSetting(queue, IDX_TRACE_ON, 1)) return Fail(err, *e);
+    out << "host root:    " << std::filesystem::absolute(HostPathOf("C:\\").substr(0, HostPathOf("C:\\").size()))
+               .parent_path()
+               .string()
+        << '\n';
+    out << "queue file:   " << HostPathOf("C:\\") << "/../queues/" << queue << "/printer.ini\n";
+    const auto settings = CurrentSettings(queue);
+    out << "settings:     " << Hex(settings, 44) << '\n';
+    auto plugin = Load(err);
+    if (!plugin) return 1;
+    JobSpec spec;
+    spec.queue = queue;
+    spec.jobId = 1;
+    spec.pages = 2;
+    spec.document = u"Sample receipt";
+    return RunAndReport(*plugin, spec, out, err);
+}
+
+}  // namespace
+
+int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::ostream& err)
+{
+    Args args = Split(rawArgs, {"--root", "--job", "--pages", "--copies", "--document", "--key"});
+    if (auto it = args.options.find("--root"); it != args.options.end()) {
+        std::error_code ec;
+        std::filesystem::create_directories(it->second, ec);
+        ::setenv("LT77_HOST_ROOT", std::filesystem::absolute(it->second).c_str(), 1);
+    }
+    if (args.positional.empty() || args.positional[0] == "help") {
+        (args.positional.empty() ? err : out) << kUsage;
+        return args.positional.empty() ? 2 : 0;
+    }
+    const std::string& command = args.positional[0];
+    const auto need = [&](std::size_t n) { return args.positional.size() >= n + 1; };
+
+    if (command == "create-queue" && need(1)) {
+        QueueSetup setup;
+        if (args.options.count("--ticket")) setup.inputBin = "Option2";
+        if (args.options.count("--landscape")) setup.orientation = "LANDSCAPE_CC270";
+        if (auto e = CreateQueue(args.positional[1], setup)) return Fail(err, *e);
+        out << "created queue " << args.positional[1] << '\n';
+        return 0;
+    }
+    if (command == "set-data" && need(3)) {
+        const std::string key = args.options.count("--key") ? args.options["--key"] : "PrinterDriverData\\Properties";
+        auto decoded = DecodeTypedValue(args.positional[3]);
+        if (auto* e = std::get_if<std::string>(&decoded)) return Fail(err, args.positional[3] + ": " + *e);
+        if (auto e = SetPrinterData(args.positional[1], key, args.positional[2], std::get<PrinterDataValue>(decoded)))
+            return Fail(err, *e);
+        return 0;
+    }
+    if (command == "show-queue" && need(1)) {
+        auto described = DescribeQueue(args.positional[1]);
+        if (auto* e = std::get_if<QueueError>(&described)) return Fail(err, e->message);
+        out << std::get<std::string>(described);
+        return 0;
+    }
+    if (command == "set-setting" && need(3)) {
+        const auto index = Number(args.positional[2]);
+        const auto value = Number(args.positional[3]);
+        if (!index || *index < 0 || *index >= static_cast<long>(kSettingsCount))
+            return Fail(err, "the index must be 0 to 43");
+        if (!value || *value < 0 || *value > 255) return Fail(err, "the value must be 0 to 255");
+        if (auto e = SetSetting(args.positional[1], static_cast<std::size_t>(*index), static_cast<uint8_t>(*value)))
+            return Fail(err, *e);
+        return 0;
+    }
+    if (command == "run-job" && need(1)) {
+        JobSpec spec;
+        spec.queue = args.positional[1];
+        if (args.options.count("--job")) spec.jobId = static_cast<DWORD>(Number(args.options["--job"]).value_or(1));
+        if (args.options.count("--pages")) spec.pages = static_cast<int>(Number(args.options["--pages"]).value_or(1));
+        if (args.options.count("--copies"))
+            spec.copies = static_cast<int16_t>(Number(args.options["--copies"]).value_or(1));
+        if (args.options.count("--document")) spec.document = Utf8ToUtf16(args.options["--document"]);
+        auto plugin = Load(err);
+        if (!plugin) return 1;
+        return RunAndReport(*plugin, spec, out, err);
+    }
+    if (command == "main-job") return MainJob(out, err);
+    err << kUsage;
+    return 2;
+}
+
+}  // namespace lt77::host

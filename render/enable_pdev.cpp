@@ -1,0 +1,166 @@
+#include "render/enable_pdev.h"
+
+#include <cstring>
+#include <new>
+
+#include "render/module_state.h"
+#include "render/settings_loader.h"
+#include "render/trace.h"
+
+namespace lt77 {
+namespace {
+
+constexpr std::size_t kPrinterNameChars = 256;
+
+void SaveCoreEntryPoints(OemPDEV& pdev, const DRVENABLEDATA* pded)
+{
+    if (pded == nullptr || pded->pdrvfn == nullptr) return;
+    for (ULONG i = 0; i < pded->c; ++i) {
+        const DRVFN& fn = pded->pdrvfn[i];
+        switch (fn.iFunc) {
+#define LT77_SAVE(name) \
+    case INDEX_Drv##name: pdev.m_pfnDrv##name = reinterpret_cast<PFN_Drv##name>(fn.pfn); break;
+            LT77_SAVE(AlphaBlend)
+            LT77_SAVE(BitBlt)
+            LT77_SAVE(CopyBits)
+            LT77_SAVE(DitherColor)
+            LT77_SAVE(EndDoc)
+            LT77_SAVE(Escape)
+            LT77_SAVE(FillPath)
+            LT77_SAVE(FontManagement)
+            LT77_SAVE(GetGlyphMode)
+            LT77_SAVE(GradientFill)
+            LT77_SAVE(LineTo)
+            LT77_SAVE(NextBand)
+            LT77_SAVE(Paint)
+            LT77_SAVE(PlgBlt)
+            LT77_SAVE(QueryAdvanceWidths)
+            LT77_SAVE(QueryFont)
+            LT77_SAVE(QueryFontData)
+            LT77_SAVE(QueryFontTree)
+            LT77_SAVE(RealizeBrush)
+            LT77_SAVE(SendPage)
+            LT77_SAVE(StartBanding)
+            LT77_SAVE(StartDoc)
+            LT77_SAVE(StartPage)
+            LT77_SAVE(StretchBlt)
+            LT77_SAVE(StretchBltROP)
+            LT77_SAVE(StrokeAndFillPath)
+            LT77_SAVE(StrokePath)
+            LT77_SAVE(TextOut)
+            LT77_SAVE(TransparentBlt)
+#undef LT77_SAVE
+        default: break;
+        }
+    }
+}
+
+std::u16string Bounded(const WCHAR* text, std::size_t maxChars)
+{
+    std::u16string out;
+    if (text == nullptr) return out;
+    for (std::size_t i = 0; i < maxChars && text[i] != 0; ++i) out.push_back(text[i]);
+    return out;
+}
+
+void ReadPrinterName(OemPDEV& pdev, PDEVOBJ pdevobj, const WCHAR* pPrinterName)
+{
+    Platform& platform = ModulePlatform();
+    PrinterDataValue value;
+    const DWORD error = platform.spooler.GetData(pdevobj != nullptr ? pdevobj->hPrinter : nullptr,
+                                                 "DsSpooler", "printerName", 512, value);
+    if (error == 0 && value.type == REG_SZ_TYPE) {
+        std::u16string name;
+        for (std::size_t i = 0; i + 1 < value.bytes.size() && name.size() < kPrinterNameChars - 1; i += 2) {
+            const auto c = static_cast<char16_t>(value.bytes[i] | (value.bytes[i + 1] << 8));
+            if (c == 0) break;
+            name.push_back(c);
+        }
+        pdev.szPrinterName = name;
+    } else {
+        TraceLog("OEMEnablePDEV : GetPrinterDataEx failed. (%d)", static_cast<int>(error != 0 ? error : syserr::kInvalidData));
+        pdev.szPrinterName = Bounded(pPrinterName, kPrinterNameChars - 1);
+    }
+    pdev.szPrinterNameAnsi = platform.codePages.FromWide(CP_SYSTEM_ANSI, pdev.szPrinterName);
+    if (pdev.szPrinterNameAnsi.size() > kPrinterNameChars - 1) pdev.szPrinterNameAnsi.resize(kPrinterNameChars - 1);
+    TraceLog("OEMEnablePDEV : PRINTER NAME = %s", pdev.szPrinterNameAnsi.c_str());
+}
+
+void TracePublicDevMode(const DEVMODEW* dm)
+{
+    if (dm == nullptr) {
+        TraceLog("OEMEnablePDEV : pPublicDM is NULL.");
+        return;
+    }
+    const std::string form = Utf16ToUtf8(Bounded(dm->dmFormName, 32));
+    TraceLog("OEMEnablePDEV : dmFormName = %s", form.c_str());
+    TraceLog("OEMEnablePDEV : dmPaperWidth = %d", dm->dmPaperWidth);
+    TraceLog("OEMEnablePDEV : dmPaperLength = %d", dm->dmPaperLength);
+    TraceLog("OEMEnablePDEV : dmOrientation = %d", dm->dmOrientation);
+    TraceLog("OEMEnablePDEV : dmCopies = %d", dm->dmCopies);
+    TraceLog("OEMEnablePDEV : dmScale = %d", dm->dmScale);
+    TraceLog("OEMEnablePDEV : dmDefaultSource = %d", dm->dmDefaultSource);
+    TraceLog("OEMEnablePDEV : dmPrintQuality = %d", dm->dmPrintQuality);
+    TraceLog("OEMEnablePDEV : dmColor = %d", dm->dmColor);
+    TraceLog("OEMEnablePDEV : dmDuplex = %d", dm->dmDuplex);
+    TraceLog("OEMEnablePDEV : dmYResolution = %d", dm->dmYResolution);
+    TraceLog("OEMEnablePDEV : dmTTOption = %d", dm->dmTTOption);
+    TraceLog("OEMEnablePDEV : dmCollate = %d", dm->dmCollate);
+    TraceLog("OEMEnablePDEV : dmLogPixels = %u", dm->dmLogPixels);
+    TraceLog("OEMEnablePDEV : dmBitsPerPel = %u", dm->dmBitsPerPel);
+    TraceLog("OEMEnablePDEV : dmPelsWidth = %u", dm->dmPelsWidth);
+    TraceLog("OEMEnablePDEV : dmPelsHeight = %u", dm->dmPelsHeight);
+}
+
+}  // namespace
+
+OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiInfo,
+                       const GDIINFO_HEAD* pGdiInfo, ULONG cjDevInfo, DEVINFO* pDevInfo,
+                       const DRVENABLEDATA* pded)
+{
+    Platform& platform = ModulePlatform();
+    TraceLog("OEMEnablePDEV : START");
+    PrepareTraceFolder(platform);
+
+    auto* pdev = new (std::nothrow) OemPDEV();
+    if (pdev == nullptr) {
+        TraceLog("OEMEnablePDEV : pOemPDEV is NULL.");
+        return nullptr;
+    }
+    SaveCoreEntryPoints(*pdev, pded);
+    ReadPrinterName(*pdev, pdevobj, pPrinterName);
+
+    // The sizes the core passes say how much of its records exist.
+    const bool haveDevInfo = pDevInfo != nullptr && cjDevInfo >= offsetof(DEVINFO, flGraphicsCaps2);
+    if (pGdiInfo != nullptr && cjGdiInfo >= sizeof(GDIINFO_HEAD) && pGdiInfo->cBitsPixel == 24 && haveDevInfo)
+        pDevInfo->hpalDefault = platform.engine.CreateBgrPalette();
+    if (haveDevInfo) pdev->hPalette = pDevInfo->hpalDefault;
+
+    HANDLE hPrinter = pdevobj != nullptr ? pdevobj->hPrinter : nullptr;
+    LoadSettingsValues(*pdev, hPrinter);
+    if (pdev->m_UIInfo.byteValue[IDX_TRACE_ON] == 0) SwitchTraceOffForGood(platform);
+
+    const DEVMODEW* dm = pdevobj != nullptr ? pdevobj->pPublicDM : nullptr;
+    TracePublicDevMode(dm);
+    if (dm != nullptr) pdev->m_UIInfo.byteValue[IDX_JOB_COPIES] = static_cast<uint8_t>(dm->dmCopies & 0xFF);
+    pdev->m_UIInfo.byPage[0] = 0;
+    pdev->m_UIInfo.byPage[1] = 0;
+
+    LoadBarcodeTablesAndCommands(*pdev, hPrinter);
+    TraceLog("OEMEnablePDEV : END");
+    return pdev;
+}
+
+void OEMDisablePDEV(PDEVOBJ pdevobj)
+{
+    TraceLog("OEMDisablePDEV : START");
+    OemPDEV* pdev = RecordOf(pdevobj);
+    if (pdev != nullptr) {
+        pdev->FreePageBlocks();
+        delete pdev;
+        pdevobj->pdevOEM = nullptr;
+    }
+    TraceLog("OEMDisablePDEV : END");
+}
+
+}  // namespace lt77

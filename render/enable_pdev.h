@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/oem/com.h"
+#include "render/device_record.h"
+
+namespace lt77 {
+
+// Creates and fills the device record of a device context; null when no
+// record could be allocated.
+OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiInfo,
+                       const GDIINFO_HEAD* pGdiInfo, ULONG cjDevInfo, DEVINFO* pDevInfo,
+                       const DRVENABLEDATA* pded);
+
+void OEMDisablePDEV(PDEVOBJ pdevobj);
+
+// The hook table handed to the core.
+const DRVFN* HookTable();
+inline constexpr ULONG kHookCount = 29;
+
+}  // namespace lt77

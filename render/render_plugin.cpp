@@ -1,0 +1,267 @@
+#include "render/render_plugin.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "render/device_record.h"
+#include "render/devmode.h"
+#include "render/enable_pdev.h"
+#include "render/module_state.h"
+#include "render/settings_loader.h"
+#include "render/trace.h"
+
+namespace lt77 {
+namespace {
+
+void SetError(DWORD error) { SetLastSystemError(error); }
+
+const std::string_view kImplementedMethods[] = {
+    "CommandCallback", "Compression",      "DownloadFontHeader", "DownloadCharGlyph", "FilterGraphics",
+    "HalftonePattern", "ImageProcessing",  "MemoryUsage",        "OutputCharStr",     "SendFontCmd",
+    "TextOutAsBitmap", "TTDownloadMethod", "TTYGetInfo",         "WritePrinter",
+};
+
+const char kFrame[] = "--------------------------------------------------------------------------";
+static_assert(sizeof(kFrame) == 75);
+
+HRESULT Untraced(HRESULT result) { return result; }
+
+HRESULT NotImplemented(const char* name)
+{
+    TraceLog("%s : START", name);
+    TraceLog("%s : END", name);
+    return hr::kNotImpl;
+}
+
+}  // namespace
+
+// Some of these answer "not implemented" when called; the core only checks
+// that they exist, and the printer description was built against this list.
+bool IsImplementedMethodName(const char* name)
+{
+    if (name == nullptr) return false;
+    const std::string_view asked(name);
+    for (auto m : kImplementedMethods)
+        if (asked == m) return true;
+    return false;
+}
+
+RenderPlugin::RenderPlugin(ModuleCounters& counters) : counted_(counters) {}
+
+RenderPlugin::~RenderPlugin()
+{
+    if (m_pOEMHelp != nullptr) m_pOEMHelp->Release();
+}
+
+HRESULT RenderPlugin::QueryInterface(const GUID& riid, void** ppv)
+{
+    if (ppv == nullptr) return hr::kPointer;
+    if (riid == IID_IUnknown || riid == IID_IPrintOemUni) {
+        *ppv = static_cast<IPrintOemUni*>(this);
+        AddRef();
+        return hr::kOk;
+    }
+    *ppv = nullptr;
+    return hr::kNoInterface;
+}
+
+ULONG RenderPlugin::AddRef() { return static_cast<ULONG>(++m_cRef); }
+
+ULONG RenderPlugin::Release()
+{
+    const long left = --m_cRef;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT RenderPlugin::GetInfo(DWORD dwMode, PVOID pBuffer, DWORD cbSize, DWORD* pcbNeeded)
+{
+    TraceLog("GetInfo : START");
+    HRESULT result = hr::kFail;
+    if (pcbNeeded == nullptr) {
+        SetError(syserr::kInvalidParameter);
+    } else if (dwMode == OEMGI_GETSIGNATURE || dwMode == OEMGI_GETVERSION) {
+        *pcbNeeded = sizeof(DWORD);
+        if (pBuffer == nullptr || cbSize < sizeof(DWORD)) {
+            SetError(syserr::kInsufficientBuffer);
+        } else {
+            const DWORD value = dwMode == OEMGI_GETSIGNATURE ? kOemSignature : kOemDevModeVersion;
+            std::memcpy(pBuffer, &value, sizeof(value));
+            result = hr::kOk;
+        }
+    } else if (dwMode == OEMGI_GETPUBLISHERINFO) {
+        *pcbNeeded = 8;
+    } else {
+        SetError(syserr::kInvalidParameter);
+    }
+    TraceLog("GetInfo : END");
+    return result;
+}
+
+HRESULT RenderPlugin::DevMode(DWORD dwMode, OEMDMPARAM* pOemDMParam)
+{
+    TraceLog("DevMode : START");
+    DWORD error = 0;
+    const HRESULT result = HandleDevMode(dwMode, pOemDMParam, error);
+    if (result != hr::kOk) SetError(error);
+    TraceLog("DevMode : END");
+    return result;
+}
+
+HRESULT RenderPlugin::EnableDriver(DWORD, DWORD, DRVENABLEDATA* pded)
+{
+    TraceLog("EnableDriver : START");
+    if (pded != nullptr) {
+        pded->iDriverVersion = PRINTER_OEMINTF_VERSION;
+        pded->c = kHookCount;
+        pded->pdrvfn = const_cast<DRVFN*>(HookTable());
+    }
+    TraceLog("EnableDriver : END");
+    return hr::kOk;
+}
+
+HRESULT RenderPlugin::DisableDriver()
+{
+    TraceLog("DisableDriver : START");
+    if (m_pOEMHelp != nullptr) {
+        m_pOEMHelp->Release();
+        m_pOEMHelp = nullptr;
+    }
+    TraceLog("DisableDriver : END");
+    return hr::kOk;
+}
+
+HRESULT RenderPlugin::EnablePDEV(PDEVOBJ pdevobj, WCHAR* pPrinterName, ULONG, HANDLE*, ULONG cjGdiInfo,
+                                 GDIINFO_HEAD* pGdiInfo, ULONG cjDevInfo, DEVINFO* pDevInfo,
+                                 DRVENABLEDATA* pded, PVOID* pDevOem)
+{
+    TraceLog("%s", kFrame);
+    TraceLog("EnablePDEV : START");
+    PrepareTraceFolder(ModulePlatform());
+    OemPDEV* record = OEMEnablePDEV(pdevobj, pPrinterName, cjGdiInfo, pGdiInfo, cjDevInfo, pDevInfo, pded);
+    if (pDevOem != nullptr) *pDevOem = record;
+    HRESULT result = hr::kFail;
+    if (record != nullptr) {
+        // The core stores the record in the device object after this call;
+        // the option queries below need it there already.
+        if (pdevobj != nullptr) pdevobj->pdevOEM = record;
+        uint8_t* v = record->m_UIInfo.byteValue;
+        v[IDX_LANDSCAPE] = IsLandscapeMode(m_pOEMHelp, pdevobj) ? 1 : 0;
+        v[IDX_ROTATION] &= 3;
+        v[IDX_PAPER_TYPE] = IsReceiptPrintSelected(m_pOEMHelp, pdevobj) == 1 ? 0 : 1;
+        result = hr::kOk;
+    }
+    TraceLog("EnablePDEV : END");
+    TraceLog("%s", kFrame);
+    return result;
+}
+
+HRESULT RenderPlugin::DisablePDEV(PDEVOBJ pdevobj)
+{
+    TraceLog("DisablePDEV : START");
+    OEMDisablePDEV(pdevobj);
+    TraceLog("DisablePDEV : END");
+    return hr::kOk;
+}
+
+HRESULT RenderPlugin::ResetPDEV(PDEVOBJ pdevobjOld, PDEVOBJ)
+{
+    TraceLog("ResetPDEV : START");
+    if (const OemPDEV* old = RecordOf(pdevobjOld))
+        TraceLog("ResetPDEV : pOldOemPDEV->dwJobId = %u", old->dwJobId);
+    TraceLog("ResetPDEV : END");
+    return hr::kOk;
+}
+
+HRESULT RenderPlugin::PublishDriverInterface(IUnknown* pIUnknown)
+{
+    TraceLog("PublishDriverInterface : START");
+    HRESULT result = hr::kOk;
+    if (m_pOEMHelp == nullptr) {
+        void* services = nullptr;
+        result = pIUnknown != nullptr ? pIUnknown->QueryInterface(IID_IPrintOemDriverUni, &services)
+                                      : hr::kFail;
+        if (result == hr::kOk && services != nullptr) {
+            m_pOEMHelp = static_cast<IPrintOemDriverUni*>(services);
+        } else {
+            m_pOEMHelp = nullptr;
+            result = hr::kFail;
+        }
+    }
+    TraceLog("PublishDriverInterface : END");
+    return result;
+}
+
+HRESULT RenderPlugin::GetImplementedMethod(char* pMethodName)
+{
+    if (pMethodName == nullptr) return hr::kFalse;
+    if (pMethodName[0] == 'I') TraceLog("GetImplementedMethod CALLED : NAME_ImageProcessing");
+    const bool found = IsImplementedMethodName(pMethodName);
+    if (found && pMethodName[0] == 'I') TraceLog("GetImplementedMethod CALLED : NAME_ImageProcessing OK");
+    return found ? hr::kOk : hr::kFalse;
+}
+
+HRESULT RenderPlugin::DriverDMS(PVOID, PVOID, DWORD, DWORD*) { return NotImplemented("DriverDMS"); }
+
+HRESULT RenderPlugin::CommandCallback(PDEVOBJ, DWORD dwCallbackID, DWORD, DWORD*, INT*)
+{
+    TraceLog("CommandCallback : START, CallBack ID = %d", static_cast<int>(dwCallbackID));
+    TraceLog("CommandCallback : END, CallBack ID = %d", static_cast<int>(dwCallbackID));
+    return hr::kOk;
+}
+
+HRESULT RenderPlugin::ImageProcessing(PDEVOBJ, BYTE*, BITMAPINFOHEADER*, BYTE*, DWORD, IPPARAMS*, BYTE**)
+{
+    TraceLog("ImageProcessing : START");
+    TraceLog("ImageProcessing : END");
+    return hr::kFail;
+}
+
+HRESULT RenderPlugin::FilterGraphics(PDEVOBJ pdevobj, BYTE* pBuf, DWORD dwLen)
+{
+    TraceLog("FilterGraphics : START");
+    DWORD written = 0;
+    const bool taken = pBuf != nullptr && m_pOEMHelp != nullptr &&
+                       m_pOEMHelp->DrvWriteSpoolBuf(pdevobj, pBuf, dwLen, &written) == hr::kOk &&
+                       written == dwLen;
+    TraceLog("FilterGraphics : END");
+    return taken ? hr::kOk : hr::kFail;
+}
+
+HRESULT RenderPlugin::Compression(PDEVOBJ, BYTE*, BYTE*, DWORD, DWORD, INT*)
+{
+    return NotImplemented("Compression");
+}
+
+HRESULT RenderPlugin::HalftonePattern(PDEVOBJ, BYTE*, DWORD, DWORD, DWORD, DWORD, BYTE*, DWORD)
+{
+    return NotImplemented("HalftonePattern");
+}
+
+HRESULT RenderPlugin::MemoryUsage(PDEVOBJ, OEMMEMORYUSAGE*) { return Untraced(hr::kNotImpl); }
+
+HRESULT RenderPlugin::TTYGetInfo(PDEVOBJ, DWORD, PVOID, DWORD, DWORD*) { return NotImplemented("TTYGetInfo"); }
+
+HRESULT RenderPlugin::DownloadFontHeader(PDEVOBJ, UNIFONTOBJ*, DWORD*) { return Untraced(hr::kNotImpl); }
+
+HRESULT RenderPlugin::DownloadCharGlyph(PDEVOBJ, UNIFONTOBJ*, HGLYPH, DWORD*, DWORD*)
+{
+    return Untraced(hr::kNotImpl);
+}
+
+HRESULT RenderPlugin::TTDownloadMethod(PDEVOBJ, UNIFONTOBJ*, DWORD*) { return Untraced(hr::kOk); }
+
+HRESULT RenderPlugin::OutputCharStr(PDEVOBJ, UNIFONTOBJ*, DWORD, DWORD, PVOID)
+{
+    return NotImplemented("OutputCharStr");
+}
+
+HRESULT RenderPlugin::SendFontCmd(PDEVOBJ, UNIFONTOBJ*, FINVOCATION*) { return NotImplemented("SendFontCmd"); }
+
+HRESULT RenderPlugin::TextOutAsBitmap(SURFOBJ*, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*, RECTL*, BRUSHOBJ*,
+                                      BRUSHOBJ*, POINTL*, MIX)
+{
+    return NotImplemented("TextOutAsBitmap");
+}
+
+}  // namespace lt77
