@@ -35,6 +35,7 @@ DeviceContext::DeviceContext(IPrintOemUni* plugin, HostCore& core, DeviceSetup s
 
     gdiInfo_.ulVersion = 0x5000;
     gdiInfo_.cBitsPixel = setup_.bitsPerPixel;
+    if (setup_.bitsPerPixel == 8) devInfo_.hpalDefault = HostGreyPalette();
     coreEntries_ = CoreEntryPoints();
 }
 

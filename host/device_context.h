@@ -47,6 +47,7 @@ public:
     const DRVENABLEDATA& HookTable() const { return hooks_; }
     PVOID Record() const { return devobj_.pdevOEM; }
     const DeviceSetup& Setup() const { return setup_; }
+    IPrintOemUni* Plugin() const { return plugin_; }
 
 private:
     IPrintOemUni* plugin_;

@@ -8,6 +8,7 @@
 
 #include "common/settings.h"
 #include "host/job_runner.h"
+#include "host/page_canvas.h"
 #include "platform/platform.h"
 #include "platform/typed_value.h"
 
@@ -97,6 +98,17 @@ std::vector<std::filesystem::path> TraceFiles()
     return files;
 }
 
+std::vector<std::filesystem::path> JournalFiles()
+{
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    const std::filesystem::path folder = HostPathOf("C:\\Windows\\LT-77");
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().extension() == ".jnl" || it->path().filename() == "JobPreview.prn") files.push_back(it->path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 int RunAndReport(LoadedPlugin& plugin, const JobSpec& spec, std::ostream& out, std::ostream& err)
 {
     const JobResult result = RunJob(plugin, spec);
@@ -104,6 +116,7 @@ int RunAndReport(LoadedPlugin& plugin, const JobSpec& spec, std::ostream& out, s
     out << "spool stream: " << result.spoolPath << " (" << result.spooled.size() << " bytes)\n";
     out << "  " << Hex(result.spooled, 64) << '\n';
     for (const auto& f : TraceFiles()) out << "trace file:   " << f.string() << '\n';
+    for (const auto& f : JournalFiles()) out << "journal:      " << f.string() << '\n';
     return 0;
 }
 
@@ -121,11 +134,9 @@ int MainJob(std::ostream& out, std::ostream& err)
     if (auto e = CreateQueue(queue)) return Fail(err, *e);
     // The defaults with the trace switched on, so that the run leaves its log.
     if (auto e = SetSetting(queue, IDX_TRACE_ON, 1)) return Fail(err, *e);
-    out << "host root:    " << std::filesystem::absolute(HostPathOf("C:\\").substr(0, HostPathOf("C:\\").size()))
-               .parent_path()
-               .string()
-        << '\n';
-    out << "queue file:   " << HostPathOf("C:\\") << "/../queues/" << queue << "/printer.ini\n";
+    // The journal is kept so that the run leaves it for inspection.
+    if (auto e = SetSetting(queue, IDX_JOURNAL_ON, 1)) return Fail(err, *e);
+    out << "queue file:   " << QueueFilePath(queue) << '\n';
     const auto settings = CurrentSettings(queue);
     out << "settings:     " << Hex(settings, 44) << '\n';
     auto plugin = Load(err);
@@ -135,6 +146,23 @@ int MainJob(std::ostream& out, std::ostream& err)
     spec.jobId = 1;
     spec.pages = 2;
     spec.document = u"Sample receipt";
+    spec.drawPage = [](DeviceContext& dc, int page) {
+        PageCanvas canvas(576, 480, 1);
+        if (page == 0) {
+            canvas.FillRect(208, 16, 368, 96, 0);     // a logo block
+            canvas.FillRect(232, 40, 344, 72, 255);
+            for (int line = 0; line < 8; ++line)      // item lines
+                canvas.FillRect(24, 128 + line * 32, 24 + 160 + (line * 37) % 300, 128 + line * 32 + 12, 0);
+            canvas.FillRect(24, 400, 552, 403, 0);    // a rule above the total
+            canvas.FillRect(360, 416, 552, 440, 0);
+        } else {
+            canvas.FillRect(16, 16, 560, 20, 0);
+            canvas.FillRect(16, 16, 20, 200, 0);
+            canvas.FillRect(556, 16, 560, 200, 0);
+            canvas.FillRect(16, 196, 560, 200, 0);
+        }
+        canvas.SendBands(dc, 64);
+    };
     return RunAndReport(*plugin, spec, out, err);
 }
 

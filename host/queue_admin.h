@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/oem/abi_types.h"
+#include "platform/oem/ddi.h"
 #include "platform/spooler.h"
 
 namespace lt77::host {
@@ -48,6 +49,12 @@ public:
     virtual HANDLE Handle() = 0;
 };
 std::unique_ptr<CoreQueue> OpenCoreQueue(std::string_view queue);
+
+// The palette the core gives an 8-bit device: a grey ramp, entry i = (i, i, i).
+HPALETTE HostGreyPalette();
+
+// The queue's file, for people to read and edit.
+std::string QueueFilePath(std::string_view queue);
 
 // Where a job's spool bytes go.
 std::string SpoolPath(std::string_view queue, DWORD jobId);

@@ -28,6 +28,9 @@ std::optional<std::string> CreateQueue(std::string_view queue, const QueueSetup&
     fs::remove_all(posix::QueueFolder(queue), ec);
     fs::create_directories(posix::QueueFolder(queue) / "jobs", ec);
     fs::create_directories(posix::QueueFolder(queue) / "spool", ec);
+    // A Windows machine has its Windows folder; the driver's data folder
+    // below it is the installer's (or the driver's) to make.
+    fs::create_directories(posix::MapWindowsPath("C:\\Windows"), ec);
     if (ec) return posix::QueueFolder(queue).string() + ": " + ec.message();
     const std::string text =
         "# A print queue of the LT-77 test host. Printer data values are written\n"
@@ -118,6 +121,22 @@ private:
 }  // namespace
 
 std::unique_ptr<CoreQueue> OpenCoreQueue(std::string_view queue) { return std::make_unique<PosixCoreQueue>(queue); }
+
+HPALETTE HostGreyPalette()
+{
+    static posix::PosixPalette palette = [] {
+        posix::PosixPalette p;
+        p.count = 256;
+        for (uint32_t i = 0; i < 256; ++i) {
+            const auto v = static_cast<BYTE>(i);
+            p.entries[i] = PaletteEntry{v, v, v, 0};
+        }
+        return p;
+    }();
+    return &palette;
+}
+
+std::string QueueFilePath(std::string_view queue) { return posix::PrinterFile(queue).string(); }
 
 std::string SpoolPath(std::string_view queue, DWORD jobId) { return posix::SpoolFile(queue, jobId).string(); }
 

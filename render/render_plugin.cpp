@@ -6,6 +6,8 @@
 #include "render/device_record.h"
 #include "render/devmode.h"
 #include "render/enable_pdev.h"
+#include "render/job_commands.h"
+#include "render/page_image.h"
 #include "render/module_state.h"
 #include "render/settings_loader.h"
 #include "render/trace.h"
@@ -46,7 +48,7 @@ bool IsImplementedMethodName(const char* name)
     return false;
 }
 
-RenderPlugin::RenderPlugin(ModuleCounters& counters) : counted_(counters) {}
+RenderPlugin::RenderPlugin(ModuleCounters& counters) : counted_(counters), m_outputs(ModulePlatform()) {}
 
 RenderPlugin::~RenderPlugin()
 {
@@ -203,18 +205,24 @@ HRESULT RenderPlugin::GetImplementedMethod(char* pMethodName)
 
 HRESULT RenderPlugin::DriverDMS(PVOID, PVOID, DWORD, DWORD*) { return NotImplemented("DriverDMS"); }
 
-HRESULT RenderPlugin::CommandCallback(PDEVOBJ, DWORD dwCallbackID, DWORD, DWORD*, INT*)
+HRESULT RenderPlugin::CommandCallback(PDEVOBJ pdevobj, DWORD dwCallbackID, DWORD, DWORD*, INT*)
 {
     TraceLog("CommandCallback : START, CallBack ID = %d", static_cast<int>(dwCallbackID));
+    OemPDEV* pdev = RecordOf(pdevobj);
+    if (pdev != nullptr) {
+        JobContext job{pdevobj, *pdev, m_pOEMHelp, m_buffer, m_outputs};
+        RunCommandCallback(job, dwCallbackID);
+    }
     TraceLog("CommandCallback : END, CallBack ID = %d", static_cast<int>(dwCallbackID));
+    // The job number belongs to the document that just ended.
+    if (dwCallbackID == KLW_ENDDOC) g_dwJobId = 0;
     return hr::kOk;
 }
 
-HRESULT RenderPlugin::ImageProcessing(PDEVOBJ, BYTE*, BITMAPINFOHEADER*, BYTE*, DWORD, IPPARAMS*, BYTE**)
+HRESULT RenderPlugin::ImageProcessing(PDEVOBJ pdevobj, BYTE* pSrcBitmap, BITMAPINFOHEADER* pBitmapInfoHeader,
+                                      BYTE* pColorTable, DWORD dwCallbackID, IPPARAMS* pIPParams, BYTE** ppbResult)
 {
-    TraceLog("ImageProcessing : START");
-    TraceLog("ImageProcessing : END");
-    return hr::kFail;
+    return ProcessBand(pdevobj, pSrcBitmap, pBitmapInfoHeader, pColorTable, dwCallbackID, pIPParams, ppbResult);
 }
 
 HRESULT RenderPlugin::FilterGraphics(PDEVOBJ pdevobj, BYTE* pBuf, DWORD dwLen)

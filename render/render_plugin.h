@@ -9,6 +9,8 @@
 
 #include "platform/oem/com_object.h"
 #include "platform/platform.h"
+#include "render/command_buffer.h"
+#include "render/job_outputs.h"
 
 namespace lt77 {
 
@@ -63,11 +65,10 @@ public:
 
 private:
     CountedObject counted_;
-    // Printer bytes of the current page (m_dwTotalBufSize is its size).
-    std::vector<uint8_t> m_pBuffer;
-    // The document's journal file and its path.
-    std::unique_ptr<File> m_hFileHandle;
-    std::string m_szJournalPath;
+    // Printer bytes of the current page.
+    CommandBuffer m_buffer;
+    // The document's journal file, preview copy and job record.
+    JobOutputs m_outputs;
     std::atomic<long> m_cRef{1};
     IPrintOemDriverUni* m_pOEMHelp = nullptr;
 };

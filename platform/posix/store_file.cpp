@@ -82,14 +82,18 @@ std::optional<std::string> StoreFile::Get(std::string_view section, std::string_
     for (const auto& l : lines_) {
         if (l.key.empty() || !EqualsNoCase(l.section, section) || !EqualsNoCase(l.key, key)) continue;
         const std::string_view t = Trim(l.text);
-        return std::string(Trim(t.substr(t.find('=') + 1)));
+        std::string_view value = Trim(t.substr(t.find('=') + 1));
+        // Quotes keep blanks at either end of a value.
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        return std::string(value);
     }
     return std::nullopt;
 }
 
 void StoreFile::Set(std::string_view section, std::string_view key, std::string_view value)
 {
-    const std::string text = std::string(key) + " = " + std::string(value);
+    const bool quote = !value.empty() && (value.front() == ' ' || value.back() == ' ' || value.front() == '"');
+    const std::string text = std::string(key) + " = " + (quote ? "\"" + std::string(value) + "\"" : std::string(value));
     std::optional<std::size_t> lastOfSection;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         auto& l = lines_[i];

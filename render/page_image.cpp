@@ -1,0 +1,373 @@
+#include "render/page_image.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "render/module_state.h"
+#include "render/picture_rects.h"
+#include "render/raster_commands.h"
+#include "render/settings_loader.h"
+#include "render/trace.h"
+
+namespace lt77 {
+namespace {
+
+constexpr DWORD kBitmapHeadersSize = 54;
+
+bool FillColorTable(OemPDEV& pdev, WORD bitCount)
+{
+    if (bitCount == 1) {
+        pdev.dwColorCount = 2;
+        pdev.colorTable = {0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00};
+        return true;
+    }
+    pdev.dwColorCount = 256;
+    pdev.colorTable.assign(256 * 4, 0);
+    const auto entries = ModulePlatform().engine.ReadPalette(pdev.hPalette);
+    if (entries) {
+        for (std::size_t i = 0; i < 256; ++i) {
+            pdev.colorTable[i * 4 + 0] = (*entries)[i].blue;
+            pdev.colorTable[i * 4 + 1] = (*entries)[i].green;
+            pdev.colorTable[i * 4 + 2] = (*entries)[i].red;
+        }
+    }
+    // The core's white is the last entry, whatever the palette says.
+    pdev.colorTable[255 * 4 + 0] = 0xFF;
+    pdev.colorTable[255 * 4 + 1] = 0xFF;
+    pdev.colorTable[255 * 4 + 2] = 0xFF;
+    return entries.has_value();
+}
+
+DWORD BandStride(const BITMAPINFOHEADER& h)
+{
+    return ((static_cast<DWORD>(h.biWidth) * h.biBitCount + 31) >> 5) * 4;
+}
+
+void ResetPageState(OemPDEV& pdev)
+{
+    pdev.bmInfoHeader = {};
+    pdev.bmFileHeader = {};
+    pdev.bBlankBand = 0;
+    pdev.dwBlankHeight = 0;
+    pdev.dwBlankSize = 0;
+    pdev.dwLastTxt_PosY = 0;
+    pdev.dwLastTxt_Height = 0;
+    pdev.dwBottomTxtCoordinate = 0;
+    pdev.FreePageBlocks();
+}
+
+float ReductionRate(OemPDEV& pdev)
+{
+    uint8_t* v = pdev.m_UIInfo.byteValue;
+    if (v[IDX_REDUCTION_ON] != 1) return 1.0f;
+    switch (v[IDX_REDUCTION_RATE]) {
+    case 0: return 1.0f;
+    case 1: return 0.75f;
+    case 2: return 0.5f;
+    case 3: return 0.25f;
+    case 4:
+        v[IDX_REDUCTION_CUSTOM] = std::clamp<uint8_t>(v[IDX_REDUCTION_CUSTOM], 10, 100);
+        return static_cast<float>(v[IDX_REDUCTION_CUSTOM]) / 100.0f;
+    default: return 1.0f;
+    }
+}
+
+void SaveDiagnosticBitmap(const CxImage& image)
+{
+    Platform& platform = ModulePlatform();
+    const LocalTime t = platform.clock.Now();
+    char name[64];
+    std::snprintf(name, sizeof(name), "%s_%02u%02u_%02u%02u_%05u.bmp", "LT-77", t.month, t.day, t.hour, t.minute,
+                  g_dwJobId);
+    DWORD error = 0;
+    if (auto file = platform.files.OpenForAppend(std::string("c:\\temp\\LT-77\\") + name, error)) {
+        const auto bytes = image.EncodeBmp();
+        file->Write(bytes);
+    }
+}
+
+bool RowHasInk(const CxImage& image, int32_t y)
+{
+    for (int32_t x = 0; x < image.GetWidth(); ++x) {
+        const RgbQuad c = image.GetPixelColor(x, y);
+        if (c.rgbRed + c.rgbGreen + c.rgbBlue != 765) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+DWORD ScaleByRate(float rate, DWORD v) { return static_cast<DWORD>(rate * static_cast<float>(v) + 0.5f); }
+
+HRESULT ProcessBand(PDEVOBJ pdevobj, BYTE* pSrcBitmap, BITMAPINFOHEADER* header, BYTE*, DWORD dwCallbackID,
+                    IPPARAMS* params, BYTE** ppbResult)
+{
+    TraceLog("ImageProcessing : START");
+    OemPDEV* pdev = RecordOf(pdevobj);
+    WORD bits = 0;
+    if (dwCallbackID == 1) {
+        bits = 1;
+        TraceLog("ImageProcessing : BMF_1BPP, dwCallback ID = %d", static_cast<int>(dwCallbackID));
+    } else if (dwCallbackID == 3) {
+        bits = 8;
+        TraceLog("ImageProcessing : BMF_8BPP, dwCallback ID = %d", static_cast<int>(dwCallbackID));
+    } else {
+        TraceLog("ImageProcessing : NOT SUPPORTED COLOR TYPE");
+        return hr::kFail;
+    }
+    // The band must be what the callback says, and as wide as the bands before it.
+    if (pdev == nullptr || header == nullptr || header->biBitCount != bits || header->biWidth <= 0 ||
+        header->biHeight == 0 || (!pdev->pBufStart.empty() && header->biWidth != pdev->bmInfoHeader.biWidth)) {
+        TraceLog("ImageProcessing : the band does not fit the page.");
+        return hr::kFail;
+    }
+    if (!FillColorTable(*pdev, bits)) TraceLog("ImageProcessing : bFillColorTable returns false");
+    if (ppbResult != nullptr) *ppbResult = reinterpret_cast<BYTE*>(1);
+
+    const bool blank = params != nullptr && params->bBlankBand != 0;
+    if (pdev->m_UIInfo.byteValue[IDX_LANDSCAPE] == 1 && blank) return hr::kOk;
+
+    const DWORD rows = static_cast<DWORD>(std::abs(header->biHeight));
+    const DWORD size = BandStride(*header) * rows;
+    if (!blank && pSrcBitmap == nullptr) return hr::kFail;
+    try {
+        if (blank) {
+            TraceLog("ImageProcessing : a blank band was drawn");
+            pdev->pBufStart.insert(pdev->pBufStart.end(), size, 0xFF);
+        } else {
+            pdev->pBufStart.insert(pdev->pBufStart.end(), pSrcBitmap, pSrcBitmap + size);
+        }
+    } catch (const std::bad_alloc&) {
+        TraceLog("ImageProcessing : bGrowBuffer failed.");
+        return hr::kFail;
+    }
+
+    BITMAPINFOHEADER& page = pdev->bmInfoHeader;
+    page.biSize = sizeof(BITMAPINFOHEADER);
+    page.biWidth = header->biWidth;
+    page.biBitCount = header->biBitCount;
+    page.biPlanes = header->biPlanes;
+    page.biCompression = header->biCompression;
+    page.biXPelsPerMeter = header->biXPelsPerMeter;
+    page.biYPelsPerMeter = header->biYPelsPerMeter;
+    page.biClrUsed = header->biClrUsed;
+    page.biClrImportant = header->biClrImportant;
+    page.biHeight += static_cast<LONG>(rows);
+    page.biSizeImage += size;
+    if (blank) {
+        pdev->bBlankBand = 1;
+        pdev->dwBlankSize += size;
+        pdev->dwBlankHeight += rows;
+    } else {
+        pdev->bBlankBand = 0;
+        pdev->dwBlankSize = 0;
+        pdev->dwBlankHeight = 0;
+    }
+    pdev->bmFileHeader.bfType = 0x4D42;
+    pdev->bmFileHeader.bfSize = page.biSizeImage + kBitmapHeadersSize;
+    pdev->bmFileHeader.bfOffBits = pdev->dwColorCount * 4 + kBitmapHeadersSize;
+    TraceLog("ImageProcessing : END");
+    return hr::kOk;
+}
+
+HRESULT AddImageDataPerEachPage(JobContext& job)
+{
+    TraceLog("AddImageDataPerEachPage : START");
+    const DWORD before = job.buffer.m_dwTotalBufSize();
+    HRESULT result = hr::kOk;
+    if (!job.pdev.pBufStart.empty()) {
+        CreateImageData(job);
+    } else {
+        TraceLog("AddImageDataPerEachPage : pOemPDEV->pBufStart is NULL");
+        result = hr::kFail;
+    }
+    if (job.buffer.m_dwTotalBufSize() == before) result = hr::kFail;
+    ResetPageState(job.pdev);
+    TraceLog("AddImageDataPerEachPage : END");
+    return result;
+}
+
+HRESULT CreateImageData(JobContext& job)
+{
+    OemPDEV& pdev = job.pdev;
+    uint8_t* v = pdev.m_UIInfo.byteValue;
+    CxImage image;
+
+    pdev.bBlankBand = 0;
+    if (v[IDX_PAPER_TYPE] == 0 || IsReceiptPrintSelected(job.core, job.pdevobj) == 1) {
+        pdev.bBlankBand = 1;
+        v[IDX_PAPER_TYPE] = 0;
+    }
+    const float rate = ReductionRate(pdev);
+
+    BitmapInfoHeader header{};
+    static_assert(sizeof(header) == sizeof(pdev.bmInfoHeader));
+    std::memcpy(&header, &pdev.bmInfoHeader, sizeof(header));
+    if (!image.Decode(header, pdev.pBufStart, pdev.colorTable)) {
+        TraceLog("CreateImageData : Decode failed.");
+        return hr::kFail;
+    }
+
+    pdev.bNothingToPrint = false;
+    if (static_cast<DWORD>(image.GetHeight()) == pdev.dwBlankHeight && pdev.txtBuf.empty()) {
+        TraceLog("CreateImageData : Nothing to print");
+        const uint8_t nothing = 0x00;
+        job.buffer.AddPrintDataTobeSent(&nothing, 1);
+        pdev.bNothingToPrint = true;
+        return hr::kOk;
+    }
+    if (v[IDX_LANDSCAPE] == 1) {
+        TraceLog("CreateImageData : LANDSCAPE_270 MODE");
+        image.RotateLeft();
+    }
+    CropBottomBlankArea(pdev, image);
+    if (IsTraceOn() && g_dwJobId != 0) SaveDiagnosticBitmap(image);
+
+    DWORD lastRow = static_cast<DWORD>(image.GetHeight());
+    std::stable_sort(pdev.pictureRects.begin(), pdev.pictureRects.end(), [](const PictureRect& a, const PictureRect& b) {
+        return PictureRectValues(a).top < PictureRectValues(b).top;
+    });
+    if (!pdev.pictureRects.empty()) {
+        const LONG bottom = PictureRectValues(pdev.pictureRects.back()).bottom;
+        if (bottom > static_cast<LONG>(lastRow)) {
+            lastRow = static_cast<DWORD>(bottom);
+            TraceLog("CreateImageData : dwTempY : %u", lastRow);
+        }
+    }
+
+    if (!image.AdjustBrightness((10 - static_cast<int>(v[IDX_BRIGHTNESS])) * 10, 0))
+        TraceLog("CreateImageData : AdjustBrightness failed.");
+    if (v[IDX_GREYSCALE] == 0) {
+        static constexpr int kMethods[] = {0, 1, 7, 8};
+        const uint8_t halftone = v[IDX_HALFTONE];
+        if (halftone >= 1 && halftone <= 4) {
+            if (!image.Dither(kMethods[halftone - 1])) TraceLog("CreateImageData : Dither failed.");
+        } else if (image.GetBpp() > 1) {
+            if (!image.DecreaseBpp(1, false, {}, 2)) TraceLog("CreateImageData : DecreaseBpp failed.");
+        }
+    }
+    if (rate < 1.0f) {
+        const auto w = static_cast<int32_t>(std::floor(static_cast<float>(image.GetWidth()) * rate + 0.5f));
+        const auto h = static_cast<int32_t>(std::floor(static_cast<float>(image.GetHeight()) * rate + 0.5f));
+        if (!image.Resample(w, h, 1)) TraceLog("CreateImageData : Resample failed.");
+    }
+    lastRow = static_cast<DWORD>(std::floor(static_cast<float>(lastRow) * rate + 0.5f));
+    const DWORD widthBeforeCrop = static_cast<DWORD>(image.GetWidth());
+    const DWORD heightBeforeCrop = static_cast<DWORD>(image.GetHeight());
+
+    CropImageTopAndBottom(pdev, image, widthBeforeCrop, heightBeforeCrop, lastRow);
+
+    switch (v[IDX_ROTATION]) {
+    case 1:
+        TraceLog("CreateImageData : ROTATE_90");
+        image.RotateLeft();
+        break;
+    case 2:
+        TraceLog("CreateImageData : ROTATE_180");
+        image.Rotate180();
+        break;
+    case 3:
+        TraceLog("CreateImageData : ROTATE_270");
+        image.RotateRight();
+        break;
+    default: break;
+    }
+    return AddImageAndDevFontData(job, image, rate);
+}
+
+bool CropBottomBlankArea(OemPDEV& pdev, CxImage& image)
+{
+    if (pdev.m_UIInfo.byteValue[IDX_PAPER_TYPE] != 0) return false;
+    const int32_t height = image.GetHeight();
+    // Only rows of the image are searched: a read below it would answer with
+    // the top-left pixel, and a dark corner there would stop the search at once.
+    int32_t y = std::min(height - 1, height - static_cast<int32_t>(pdev.dwBlankHeight));
+    while (y > 0 && !RowHasInk(image, y)) --y;
+    if (y <= 0) return false;
+    int32_t b;
+    if (!pdev.txtBuf.empty())
+        b = y < static_cast<int32_t>(pdev.dwBottomTxtCoordinate) ? height - static_cast<int32_t>(pdev.dwBottomTxtCoordinate)
+                                                                 : height - y - 2;
+    else
+        b = height - y - 1;  // keeps rows 0 ... y: the lowest inked row prints
+    b = std::max(b, 0);
+    if (!image.Crop(0, height, image.GetWidth(), b)) return false;
+    TraceLog("CropBottomBlankArea : pImage->Crop");
+    pdev.bBlankBand = 0;
+    pdev.dwBlankHeight = 0;
+    pdev.dwBlankSize = 0;
+    return true;
+}
+
+bool CropImageTopAndBottom(OemPDEV& pdev, CxImage& image, DWORD widthBeforeCrop, DWORD, DWORD& lastRow)
+{
+    const uint8_t* v = pdev.m_UIInfo.byteValue;
+    const int32_t H = image.GetHeight();
+    const int32_t W = image.GetWidth();
+    int32_t t = v[IDX_TOP_CROP_ON] ? v[IDX_TOP_CROP_ROWS] : 0;
+    int32_t b = v[IDX_BOTTOM_CROP_ON] ? v[IDX_BOTTOM_CROP_ROWS] : 0;
+    if (t + b > H) t = b = 0;
+    const uint8_t rotation = v[IDX_ROTATION];
+    if (rotation == 0 && t + b == 0) {
+        TraceLog("CropImageTopAndBottom : DO NOTHING. (NO CROP)");
+        return true;
+    }
+    int32_t L = static_cast<int32_t>(lastRow);
+    const auto Wo = static_cast<int32_t>(widthBeforeCrop);
+    bool cropped;
+    if (rotation != 0 && pdev.bBlankBand) {
+        TraceLog("CropImageTopAndBottom : CASE #1");
+        if (rotation == 1) {
+            L = Wo + t;
+        } else if (rotation == 3) {
+            if (H - L <= b) L = H - b;
+            t = L - Wo;
+        } else if (rotation == 2) {
+            if (H - L <= b) L = H - b;
+        }
+        cropped = image.Crop(0, H - t - 1, W, H - L - 1);
+        if (cropped) pdev.bBlankBand = 0;
+    } else if (t + b == 0) {
+        TraceLog("CropImageTopAndBottom : CASE #3");
+        return true;
+    } else {
+        TraceLog("CropImageTopAndBottom : CASE #2");
+        cropped = image.Crop(0, H - t - 1, W, b - 1);
+    }
+    lastRow = static_cast<DWORD>(std::max(L, 0));
+    if (!cropped) {
+        TraceLog("CropImageTopAndBottom  : CxImage Crop failed");
+        return false;
+    }
+    return true;
+}
+
+HRESULT AddImageAndDevFontData(JobContext& job, CxImage& image, float rate)
+{
+    OemPDEV& pdev = job.pdev;
+    const uint8_t* v = pdev.m_UIInfo.byteValue;
+    const bool compressed = v[IDX_COMPRESSION] == 1;
+    const bool greyscale = v[IDX_GREYSCALE] == 1;
+    const auto H = static_cast<DWORD>(image.GetHeight());
+    TraceLog("AddImageAndDevFontData : Device Fonts does not exist.");
+    DWORD R = H;
+    if (v[IDX_ROTATION] == 0) {
+        if (pdev.bBlankBand) {
+            const DWORD blank = ScaleByRate(rate, pdev.dwBlankHeight);
+            R = blank < R ? R - blank : 0;
+        }
+        if (ScaleByRate(rate, pdev.dwLastTxt_PosY) >= R) {
+            R = ScaleByRate(rate, pdev.dwLastTxt_Height + pdev.dwLastTxt_PosY);
+            if (v[IDX_TOP_CROP_ON] && v[IDX_TOP_CROP_ROWS] > 0 && v[IDX_TOP_CROP_ROWS] < R) R -= v[IDX_TOP_CROP_ROWS];
+            if (v[IDX_BOTTOM_CROP_ON] && v[IDX_BOTTOM_CROP_ROWS] > 0 && v[IDX_BOTTOM_CROP_ROWS] < R)
+                R -= v[IDX_BOTTOM_CROP_ROWS];
+        }
+    }
+    // Rows below the image are not part of the page.
+    R = std::min(R, H);
+    return AddImageCommands(job, image, 0, R, compressed, greyscale);
+}
+
+}  // namespace lt77

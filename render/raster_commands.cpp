@@ -1,0 +1,178 @@
+#include "render/raster_commands.h"
+
+#include <algorithm>
+#include <array>
+
+#include "render/picture_rects.h"
+#include "render/trace.h"
+
+namespace lt77 {
+namespace {
+
+constexpr uint8_t kEndMarker[] = {0x08, 0x43, 0x52, 0xFF, 0x00, 0x00};
+
+bool PrintsMonochrome(RgbQuad c) { return !(c.rgbRed >= 128 && c.rgbGreen >= 128 && c.rgbBlue >= 128); }
+
+uint8_t GreyLevel(RgbQuad c)
+{
+    // In thousandths, so that white is exactly 255 (the same sum in binary
+    // floating point falls just short of it).
+    const int y = (587 * c.rgbGreen + 299 * c.rgbRed + 114 * c.rgbBlue) / 1000;
+    if (y >= 255) return 0;
+    if (y >= 219) return 5;
+    if (y >= 182) return 6;
+    if (y >= 146) return 7;
+    if (y >= 91) return 8;
+    if (y >= 55) return 9;
+    if (y >= 36) return 10;
+    if (y >= 18) return 11;
+    return 12;
+}
+
+// Outside pictures the printer gets only full black or nothing, so that text
+// and line art stay sharp.
+uint8_t TextLevel(uint8_t level) { return level > 7 ? 15 : 0; }
+
+bool RowInPicture(const std::vector<PictureRect>& pictures, DWORD y)
+{
+    // Every entry is searched: a tall picture listed before a short one
+    // still covers the rows below the short one.
+    for (const auto& entry : pictures) {
+        const RECTL r = PictureRectValues(entry);
+        if (static_cast<LONG>(y) >= r.top && static_cast<LONG>(y) <= r.bottom) return true;
+    }
+    return false;
+}
+
+void AppendHeaderCompressed(std::vector<uint8_t>& out, uint8_t plane, DWORD bytesPerRow, DWORD rows)
+{
+    const DWORD dots = bytesPerRow * 8;
+    const uint8_t header[] = {0x00, 0x00, 0x00, 0x08, 0x43, 0x52, plane, 0x00, 0x00, 0x00, 0x00,
+                              static_cast<uint8_t>(dots & 0xFF), static_cast<uint8_t>((dots >> 8) & 0xFF),
+                              static_cast<uint8_t>(rows & 0xFF), static_cast<uint8_t>((rows >> 8) & 0xFF)};
+    out.insert(out.end(), std::begin(header), std::end(header));
+}
+
+void AppendHeaderPlain(std::vector<uint8_t>& out, DWORD bytesPerRow, DWORD rows)
+{
+    const uint8_t header[] = {0x00, 0x00, 0x00, 0x1B, 0x4A, 0x00, 0x1D, 0x76, 0x30, 0x00,
+                              static_cast<uint8_t>(bytesPerRow & 0xFF), static_cast<uint8_t>((bytesPerRow >> 8) & 0xFF),
+                              static_cast<uint8_t>(rows & 0xFF), static_cast<uint8_t>((rows >> 8) & 0xFF)};
+    out.insert(out.end(), std::begin(header), std::end(header));
+}
+
+std::vector<uint8_t> MakeCommands(const std::vector<PictureRect>& pictures, const CxImage& image, DWORD firstRow,
+                                  DWORD rows, bool greyscale, bool compressed)
+{
+    std::vector<uint8_t> out;
+    if (!image.IsValid() || rows == 0) return out;
+    const DWORD width = static_cast<DWORD>(image.GetWidth());
+    const DWORD bytesPerRow = (width + 7) / 8;
+    const std::size_t planeCount = greyscale ? 4 : 1;
+    std::vector<std::vector<uint8_t>> planes(planeCount, std::vector<uint8_t>(bytesPerRow * kRowsPerDivision));
+    out.reserve(static_cast<std::size_t>(bytesPerRow) * rows * planeCount / 4 + 64);
+    for (DWORD start = firstRow; start < firstRow + rows; start += kRowsPerDivision) {
+        const DWORD divisionRows = std::min(kRowsPerDivision, firstRow + rows - start);
+        const DWORD used = CreateImageBuffer(pictures, planes, image, start, divisionRows, greyscale);
+        for (std::size_t p = 0; p < planeCount; ++p) {
+            const std::span<const uint8_t> data(planes[p].data(), used);
+            if (compressed) {
+                AppendHeaderCompressed(out, static_cast<uint8_t>(greyscale ? 4 + p : 0), bytesPerRow, divisionRows);
+                AppendRunLength(out, data);
+            } else {
+                AppendHeaderPlain(out, bytesPerRow, divisionRows);
+                out.insert(out.end(), data.begin(), data.end());
+                out.push_back(0x00);
+            }
+            std::fill(planes[p].begin(), planes[p].end(), 0);
+        }
+        if (compressed) out.insert(out.end(), std::begin(kEndMarker), std::end(kEndMarker));
+    }
+    return out;
+}
+
+}  // namespace
+
+DWORD CreateImageBuffer(const std::vector<PictureRect>& pictures, std::span<std::vector<uint8_t>> planes,
+                        const CxImage& image, DWORD firstRow, DWORD rows, bool greyscale)
+{
+    const int32_t width = image.GetWidth();
+    const DWORD bytesPerRow = (static_cast<DWORD>(width) + 7) / 8;
+    const bool indexed = image.GetBpp() <= 8;
+    // Palette images decide per palette index once.
+    std::array<uint8_t, 256> levelOfIndex{};
+    if (indexed) {
+        const auto palette = image.GetPalette();
+        for (std::size_t i = 0; i < palette.size() && i < 256; ++i)
+            levelOfIndex[i] = greyscale ? GreyLevel(palette[i]) : (PrintsMonochrome(palette[i]) ? 1 : 0);
+    }
+    for (DWORD r = 0; r < rows; ++r) {
+        const DWORD y = firstRow + r;
+        const bool inImage = y < static_cast<DWORD>(image.GetHeight());
+        const bool picture = greyscale && RowInPicture(pictures, y);
+        uint8_t* rowOut[4] = {};
+        for (std::size_t p = 0; p < planes.size(); ++p) rowOut[p] = planes[p].data() + r * bytesPerRow;
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t level;
+            if (indexed && inImage) {
+                level = levelOfIndex[image.GetPixelIndex(x, static_cast<int32_t>(y))];
+            } else {
+                const RgbQuad c = image.GetPixelColor(x, static_cast<int32_t>(y));
+                level = greyscale ? GreyLevel(c) : (PrintsMonochrome(c) ? 1 : 0);
+            }
+            const uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
+            if (!greyscale) {
+                if (level) rowOut[0][x >> 3] |= mask;
+                continue;
+            }
+            if (!picture) level = TextLevel(level);
+            for (int p = 0; p < 4; ++p)
+                if (level & (8 >> p)) rowOut[p][x >> 3] |= mask;
+        }
+    }
+    return bytesPerRow * rows;
+}
+
+void AppendRunLength(std::vector<uint8_t>& out, std::span<const uint8_t> bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const uint8_t b = bytes[i];
+        if (b != 0x00 && b != 0xFF) {
+            out.push_back(b);
+            ++i;
+            continue;
+        }
+        std::size_t run = 1;
+        while (run < 255 && i + run < bytes.size() && bytes[i + run] == b) ++run;
+        out.push_back(b);
+        out.push_back(static_cast<uint8_t>(run));
+        i += run;
+    }
+}
+
+std::vector<uint8_t> MakeImageCommands(const std::vector<PictureRect>& pictures, const CxImage& image,
+                                       DWORD firstRow, DWORD rows, bool greyscale)
+{
+    return MakeCommands(pictures, image, firstRow, rows, greyscale, false);
+}
+
+std::vector<uint8_t> MakeImageCommandsWithRLE(const std::vector<PictureRect>& pictures, const CxImage& image,
+                                              DWORD firstRow, DWORD rows, bool greyscale)
+{
+    return MakeCommands(pictures, image, firstRow, rows, greyscale, true);
+}
+
+HRESULT AddImageCommands(JobContext& job, const CxImage& image, DWORD firstRow, DWORD rows, bool compressed,
+                         bool greyscale)
+{
+    const auto commands = compressed ? MakeImageCommandsWithRLE(job.pdev.pictureRects, image, firstRow, rows, greyscale)
+                                     : MakeImageCommands(job.pdev.pictureRects, image, firstRow, rows, greyscale);
+    if (commands.empty() || !job.buffer.AddPrintDataTobeSent(commands)) {
+        TraceLog("AddImageCommands : MakeImageCommandsWithRLE failed.");
+        return hr::kFail;
+    }
+    return hr::kOk;
+}
+
+}  // namespace lt77
