@@ -10,9 +10,10 @@ namespace {
 
 class OpenedQueue final : public QueueHandle {
 public:
-    explicit OpenedQueue(std::string_view queue)
+    OpenedQueue(std::string_view queue, DWORD access)
     {
         std::memcpy(handle_.queue, queue.data(), queue.size());
+        handle_.access = access;
     }
     HANDLE Native() const override { return const_cast<CoreQueueHandle*>(&handle_); }
 
@@ -62,7 +63,7 @@ std::unique_ptr<QueueHandle> PosixSpooler::OpenQueue(std::u16string_view name, D
         return nullptr;
     }
     error = 0;
-    return std::make_unique<OpenedQueue>(queue);
+    return std::make_unique<OpenedQueue>(queue, access);
 }
 
 DWORD PosixSpooler::GetData(HANDLE printer, std::string_view key, std::string_view value,
@@ -87,6 +88,8 @@ DWORD PosixSpooler::SetData(HANDLE printer, std::string_view key, std::string_vi
 {
     const auto queue = QueueOfHandle(printer);
     if (!queue) return syserr::kInvalidHandle;
+    // Writing printer data needs administer rights, as on Windows.
+    if ((static_cast<const CoreQueueHandle*>(printer)->access & 0x4) == 0) return syserr::kAccessDenied;
     auto loaded = LoadQueue(*queue);
     if (std::holds_alternative<StoreError>(loaded)) return syserr::kInvalidData;
     auto& file = std::get<StoreFile>(loaded);

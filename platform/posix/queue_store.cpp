@@ -74,7 +74,8 @@ std::variant<StoreFile, StoreError> LoadQueue(std::string_view queue)
         for (const auto& key : file.Keys(section)) {
             const auto decoded = DecodeTypedValue(*file.Get(section, key));
             if (auto* err = std::get_if<std::string>(&decoded))
-                return StoreError{path.string() + ": [" + section + "] " + key + ": " + *err};
+                return StoreError{path.string() + ":" + std::to_string(file.LineOf(section, key)) + ": [" + section +
+                                  "] " + key + ": " + *err};
         }
     }
     return loaded;

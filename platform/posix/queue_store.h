@@ -48,6 +48,7 @@ std::variant<StoreFile, StoreError> LoadQueue(std::string_view queue);
 struct CoreQueueHandle {
     static constexpr uint32_t kTag = 0x5137374Cu;  // "L77Q"
     uint32_t tag = kTag;
+    uint32_t access = PRINTER_ALL_ACCESS_RIGHTS;
     char queue[256] = {};
 };
 

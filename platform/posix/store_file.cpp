@@ -125,6 +125,14 @@ std::vector<std::string> StoreFile::Keys(std::string_view section) const
     return keys;
 }
 
+std::size_t StoreFile::LineOf(std::string_view section, std::string_view key) const
+{
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (!lines_[i].key.empty() && EqualsNoCase(lines_[i].section, section) && EqualsNoCase(lines_[i].key, key))
+            return i + 1;
+    return 0;
+}
+
 std::vector<std::string> StoreFile::Sections() const
 {
     std::vector<std::string> names;

@@ -27,6 +27,8 @@ public:
     // (adding the section when needed), so comments and order survive.
     void Set(std::string_view section, std::string_view key, std::string_view value);
     std::vector<std::string> Keys(std::string_view section) const;
+    // The 1-based line of a key, 0 when it is missing.
+    std::size_t LineOf(std::string_view section, std::string_view key) const;
     std::vector<std::string> Sections() const;
 
     std::string Serialize() const;
