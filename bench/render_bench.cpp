@@ -5,6 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <atomic>
+#include <cstring>
+#include <new>
 #include <filesystem>
 
 #include "host/job_runner.h"
@@ -55,7 +58,11 @@ public:
 void UseScratchRoot()
 {
     static const std::string root = [] {
-        const auto dir = std::filesystem::temp_directory_path() / "lt77-bench";
+        // Memory-backed when the machine has it, so that the host's own store
+        // writes (one per page, as the registry would take) do not dominate.
+        const std::filesystem::path base =
+            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        const auto dir = base / "lt77-bench";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         return dir.string();
@@ -79,6 +86,8 @@ void BM_EmptyPagesDocument(benchmark::State& state)
         host::JobSpec spec;
         spec.queue = "bench";
         spec.pages = static_cast<int>(state.range(0));
+        // A blank page as the core hands it: one white band.
+        spec.drawPage = [](host::DeviceContext& dc, int) { host::PageCanvas(576, 8, 1).SendBands(dc, 8); };
         const auto result = host::RunJob(*plugin, spec);
         benchmark::DoNotOptimize(result.spooled.data());
     }
@@ -106,7 +115,114 @@ void BM_PageBuffer(benchmark::State& state)
 }
 BENCHMARK(BM_PageBuffer)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond);
 
+// Pages through the whole image pipeline, from bands to raster commands.
+struct PipelineCase {
+    int32_t rows;
+    int bits;
+    uint8_t halftone;
+    bool mostlyBlank;
+};
+
+std::vector<uint8_t> MakeBand(const PipelineCase& c, int32_t top, int32_t rows, uint32_t stride, bool& blank)
+{
+    std::vector<uint8_t> band(static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows), 0xFF);
+    blank = c.mostlyBlank && top >= 600;
+    if (blank) return band;
+    for (int32_t y = 0; y < rows; ++y)
+        for (uint32_t x = 0; x < stride; ++x) {
+            const int32_t row = top + y;
+            // A photo-like gradient with text-like stripes.
+            const auto v = static_cast<uint8_t>((x * 7 + static_cast<uint32_t>(row) * 3) & 0xFF);
+            band[static_cast<std::size_t>(y) * stride + x] = c.bits == 8 ? v : static_cast<uint8_t>(row % 24 < 12 ? v : 0xFF);
+        }
+    return band;
+}
+
+std::atomic<std::size_t> g_heapNow{0};
+std::atomic<std::size_t> g_heapPeak{0};
+
+void BM_PagePipeline(benchmark::State& state, PipelineCase c)
+{
+    const int32_t width = 576;
+    const uint32_t stride = ((static_cast<uint32_t>(width) * static_cast<uint32_t>(c.bits) + 31) >> 5) * 4;
+    const int32_t bandRows = 128;
+    NullCore core;
+    std::size_t peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        OemPDEV pdev;
+        std::memcpy(pdev.m_UIInfo.byteValue, DefaultSettings().data(), kSettingsCount);
+        pdev.m_UIInfo.byteValue[IDX_HALFTONE] = c.halftone;
+        pdev.hPalette = host::HostGreyPalette();
+        DEVOBJ devobj{};
+        devobj.pdevOEM = &pdev;
+        CommandBuffer buffer;
+        JobOutputs outputs(SystemPlatform());
+        JobContext job{&devobj, pdev, &core, buffer, outputs};
+        std::vector<std::vector<uint8_t>> bands;
+        std::vector<bool> blanks;
+        for (int32_t top = 0; top < c.rows; top += bandRows) {
+            bool blank = false;
+            bands.push_back(MakeBand(c, top, std::min(bandRows, c.rows - top), stride, blank));
+            blanks.push_back(blank);
+        }
+        const std::size_t baseline = g_heapNow.load();
+        g_heapPeak = baseline;
+        state.ResumeTiming();
+        for (std::size_t i = 0; i < bands.size(); ++i) {
+            BITMAPINFOHEADER h{};
+            h.biSize = 40;
+            h.biWidth = width;
+            h.biHeight = std::min(bandRows, c.rows - static_cast<int32_t>(i) * bandRows);
+            h.biPlanes = 1;
+            h.biBitCount = static_cast<WORD>(c.bits);
+            h.biSizeImage = static_cast<DWORD>(bands[i].size());
+            IPPARAMS params{};
+            params.bBlankBand = blanks[i] ? 1 : 0;
+            BYTE* result = nullptr;
+            ProcessBand(&devobj, bands[i].data(), &h, nullptr, c.bits == 8 ? 3 : 1, &params, &result);
+        }
+        benchmark::DoNotOptimize(AddImageDataPerEachPage(job));
+        state.PauseTiming();
+        peak = std::max(peak, g_heapPeak.load() - baseline);
+        state.ResumeTiming();
+    }
+    const double pixels = static_cast<double>(width) * c.rows;
+    state.counters["Mpx/s"] = benchmark::Counter(pixels * static_cast<double>(state.iterations()) / 1e6,
+                                                 benchmark::Counter::kIsRate);
+    state.counters["peak_heap_MB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
+    state.counters["raster_MB"] = static_cast<double>(stride) * c.rows / (1024.0 * 1024.0);
+}
+BENCHMARK_CAPTURE(BM_PagePipeline, page8bit_3000_diffusion, PipelineCase{3000, 8, 1, false})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PagePipeline, page1bit_3000_plain, PipelineCase{3000, 1, 0, false})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PagePipeline, receipt1bit_30000_mostly_blank, PipelineCase{30000, 1, 0, true})
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace lt77
+
+// Heap accounting for the peak-memory figures: every allocation of the
+// process goes through these.
+void* operator new(std::size_t size)
+{
+    auto* p = static_cast<std::size_t*>(std::malloc(size + sizeof(std::max_align_t)));
+    if (p == nullptr) throw std::bad_alloc();
+    *p = size;
+    const std::size_t now = lt77::g_heapNow += size;
+    std::size_t peak = lt77::g_heapPeak.load();
+    while (now > peak && !lt77::g_heapPeak.compare_exchange_weak(peak, now)) {
+    }
+    return reinterpret_cast<char*>(p) + sizeof(std::max_align_t);
+}
+void operator delete(void* ptr) noexcept
+{
+    if (ptr == nullptr) return;
+    auto* p = reinterpret_cast<std::size_t*>(static_cast<char*>(ptr) - sizeof(std::max_align_t));
+    lt77::g_heapNow -= *p;
+    std::free(p);
+}
+void operator delete(void* ptr, std::size_t) noexcept { operator delete(ptr); }
 
 BENCHMARK_MAIN();

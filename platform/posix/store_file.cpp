@@ -93,7 +93,11 @@ std::optional<std::string> StoreFile::Get(std::string_view section, std::string_
 void StoreFile::Set(std::string_view section, std::string_view key, std::string_view value)
 {
     const bool quote = !value.empty() && (value.front() == ' ' || value.back() == ' ' || value.front() == '"');
-    const std::string text = std::string(key) + " = " + (quote ? "\"" + std::string(value) + "\"" : std::string(value));
+    std::string text(key);
+    text.append(" = ");
+    if (quote) text.push_back('"');
+    text.append(value);
+    if (quote) text.push_back('"');
     std::optional<std::size_t> lastOfSection;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         auto& l = lines_[i];
@@ -106,7 +110,10 @@ void StoreFile::Set(std::string_view section, std::string_view key, std::string_
     }
     if (!lastOfSection) {
         if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.push_back(Line{"", "", {}, false});
-        lines_.push_back(Line{"[" + std::string(section) + "]", std::string(section), {}, true});
+        std::string header(1, '[');
+        header.append(section);
+        header.push_back(']');
+        lines_.push_back(Line{std::move(header), std::string(section), {}, true});
         lastOfSection = lines_.size() - 1;
     } else {
         // Insert after the section's last value, before its trailing blank lines.
