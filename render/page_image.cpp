@@ -81,8 +81,12 @@ void SaveDiagnosticBitmap(const CxImage& image)
     char name[64];
     std::snprintf(name, sizeof(name), "%s_%02u%02u_%02u%02u_%05u.bmp", "LT-77", t.month, t.day, t.hour, t.minute,
                   g_dwJobId);
+    const std::string path = std::string("c:\\temp\\LT-77\\") + name;
+    // Pages of one job within the same minute share the name; each replaces
+    // the last, as two bitmaps in one file would not open.
+    platform.files.RemoveFile(path);
     DWORD error = 0;
-    if (auto file = platform.files.OpenForAppend(std::string("c:\\temp\\LT-77\\") + name, error)) {
+    if (auto file = platform.files.OpenForAppend(path, error)) {
         const auto bytes = image.EncodeBmp();
         file->Write(bytes);
     }
@@ -117,9 +121,12 @@ HRESULT ProcessBand(PDEVOBJ pdevobj, BYTE* pSrcBitmap, BITMAPINFOHEADER* header,
         TraceLog("ImageProcessing : NOT SUPPORTED COLOR TYPE");
         return hr::kFail;
     }
-    // The band must be what the callback says, and as wide as the bands before it.
+    // The band must be what the callback says, and as wide and as deep as the
+    // bands before it: the page raster is decoded with one header.
     if (pdev == nullptr || header == nullptr || header->biBitCount != bits || header->biWidth <= 0 ||
-        header->biHeight == 0 || (!pdev->pBufStart.empty() && header->biWidth != pdev->bmInfoHeader.biWidth)) {
+        header->biHeight == 0 ||
+        (!pdev->pBufStart.empty() &&
+         (header->biWidth != pdev->bmInfoHeader.biWidth || header->biBitCount != pdev->bmInfoHeader.biBitCount))) {
         TraceLog("ImageProcessing : the band does not fit the page.");
         return hr::kFail;
     }
