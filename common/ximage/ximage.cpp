@@ -143,6 +143,13 @@ bool CxImage::Decode(const BitmapInfoHeader& header, std::span<const uint8_t> bi
     const uint64_t rasterBytes =
         StrideBytes(static_cast<uint64_t>(header.biWidth), bpp) * static_cast<uint64_t>(heightPx);
     const uint64_t imageBytes = header.biSizeImage != 0 ? header.biSizeImage : rasterBytes;
+    // Every row must arrive in full: a header claiming fewer bytes than its
+    // rows need is malformed, and refusing it means the raster is never larger
+    // than the data the caller already holds.
+    if (imageBytes < rasterBytes) {
+        SetError("CxImage::Decode : image size is smaller than the rows need");
+        return false;
+    }
     if (bits.size() < imageBytes) {
         SetError("CxImage::Decode : pixel data is shorter than the image size");
         return false;
@@ -169,10 +176,8 @@ bool CxImage::Decode(const BitmapInfoHeader& header, std::span<const uint8_t> bi
         }
     }
 
-    // An image size below stride × height leaves the remaining rows zero; one
-    // above it carries bytes the raster has no room for.
-    const auto copyBytes = static_cast<size_t>(std::min(imageBytes, rasterBytes));
-    std::memcpy(raster.bits.data(), bits.data(), copyBytes);
+    // Bytes past stride × height, which some writers add, have no pixels.
+    std::memcpy(raster.bits.data(), bits.data(), static_cast<size_t>(rasterBytes));
 
     const int32_t xDpi = DpiOf(header.biXPelsPerMeter);
     const int32_t yDpi = DpiOf(header.biYPelsPerMeter);

@@ -43,9 +43,9 @@ public:
     bool Create(int32_t widthPx, int32_t heightPx, uint32_t bpp);
 
     // Builds the image from an uncompressed device-independent bitmap of 1, 4,
-    // 8 or 24 bits. bits must hold at least the header's image size (stride ×
-    // |height| when that field is 0); rows are taken in the order given, also
-    // for a negative height. colorTable holds four-byte entries, or three-byte
+    // 8 or 24 bits. The header's image size (stride × |height| when that field
+    // is 0) must cover all rows and bits must hold at least that many bytes;
+    // rows are taken in the order given, also for a negative height. colorTable holds four-byte entries, or three-byte
     // entries when biSize is 12; an empty table leaves the palette zeroed and
     // bytes beyond the palette are ignored. Resolution comes from the header.
     bool Decode(const BitmapInfoHeader& header, std::span<const uint8_t> bits,

@@ -151,6 +151,68 @@ int32_t Clamp255(int32_t v)
     return std::clamp(v, 0, 255);
 }
 
+// The error a pixel passes on, split into its four shares, by table lookup
+// rather than multiply and signed divide. The tables take the pixel's value
+// before its final clamp (offset by SHARE_BIAS) and clamp inside: the value
+// carried to the right neighbour is 0 … 255 plus a share of −55 … 56, only its
+// clamped value is ever used, and the chain from one pixel to the next
+// shrinks to one load and one add.
+constexpr int32_t SHARE_BIAS = 64;
+constexpr size_t SHARE_ENTRIES = 384;
+
+struct ErrorShares {
+    std::array<int32_t, SHARE_ENTRIES> right{};
+    std::array<int32_t, SHARE_ENTRIES> belowLeft{};
+    std::array<int32_t, SHARE_ENTRIES> below{};
+    std::array<int32_t, SHARE_ENTRIES> belowRight{};
+};
+
+constexpr bool IsWhiteAfterDiffusion(int32_t g)
+{
+    return g >= 129;
+}
+
+constexpr ErrorShares MakeErrorShares()
+{
+    ErrorShares shares;
+    for (size_t i = 0; i < SHARE_ENTRIES; ++i) {
+        const int32_t g = std::min(std::max(static_cast<int32_t>(i) - SHARE_BIAS, 0), 255);
+        const int32_t error = IsWhiteAfterDiffusion(g) ? g - 255 : g;
+        shares.right[i] = error * 7 / 16;
+        shares.belowLeft[i] = error * 3 / 16;
+        shares.below[i] = error * 5 / 16;
+        shares.belowRight[i] = error * 1 / 16;
+    }
+    return shares;
+}
+
+constexpr ErrorShares ERROR_SHARES = MakeErrorShares();
+
+// One row of error diffusion into dst. current holds the row's grey values
+// with the error from the row above already added; next holds the row below
+// and takes this row's error. current[width], next[−1] and next[width] are
+// spare cells for error that falls outside the image.
+void DiffuseRow(const int32_t* current, int32_t* next, int32_t widthPx, uint8_t* dst)
+{
+    // The pixel being decided and the two cells below that still take error
+    // live in registers, so the chain from one pixel to the next does not
+    // wait on stores; every cell still gets its additions, each clamped, in
+    // the order the pixels are visited.
+    int32_t pixel = current[0];  // not yet clamped; see ErrorShares
+    int32_t belowLeft = 0;
+    int32_t below = next[0];
+    PackRow(dst, widthPx, [&](int32_t x) {
+        const auto i = static_cast<size_t>(pixel + SHARE_BIAS);
+        const bool white = IsWhiteAfterDiffusion(pixel);  // same answer as for the clamped value
+        pixel = current[x + 1] + ERROR_SHARES.right[i];
+        next[x - 1] = Clamp255(belowLeft + ERROR_SHARES.belowLeft[i]);
+        belowLeft = Clamp255(below + ERROR_SHARES.below[i]);
+        below = Clamp255(next[x + 1] + ERROR_SHARES.belowRight[i]);
+        return white;
+    });
+    next[widthPx - 1] = belowLeft;
+}
+
 }  // namespace
 
 CxImage::IndexTable CxImage::PaletteGreys() const
@@ -324,16 +386,7 @@ bool CxImage::Dither(int32_t method)
         load(0, current);
         load(1, next);
         for (int32_t y = 0; y < height; ++y) {
-            PackRow(raster.Row(y), width, [&](int32_t x) {
-                const int32_t g = current[x];
-                const bool white = g >= 129;
-                const int32_t error = white ? g - 255 : g;
-                current[x + 1] = Clamp255(current[x + 1] + error * 7 / 16);
-                next[x - 1] = Clamp255(next[x - 1] + error * 3 / 16);
-                next[x] = Clamp255(next[x] + error * 5 / 16);
-                next[x + 1] = Clamp255(next[x + 1] + error * 1 / 16);
-                return white;
-            });
+            DiffuseRow(current, next, width, raster.Row(y));
             std::swap(current, next);
             load(y + 2, next);
         }

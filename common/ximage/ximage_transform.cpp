@@ -217,6 +217,8 @@ bool CxImage::Resample(int32_t newWidthPx, int32_t newHeightPx, int32_t method)
         // so an index whose colour repeats earlier in the palette, or lies
         // beyond the colours-important entries, lands on the matched index.
         const std::array<uint8_t, 256> indexMap = MapPaletteTo(m_raster.palette, raster);
+        // Rounding keeps the source column below the width for any size that
+        // fits in memory; should it not, the read answers like GetPixelColor.
         const uint8_t outsideIndex = NearestPaletteIndex(
             raster.palette, raster.head.biClrImportant, GetPixelColor(-1, -1));
         for (int32_t y = 0; y < newHeightPx; ++y) {

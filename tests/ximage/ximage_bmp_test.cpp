@@ -13,11 +13,7 @@
 namespace lt77 {
 namespace {
 
-using test::BLACK;
-using test::IndexRows;
-using test::Indices;
-using test::MakeIndexed;
-using test::WHITE;
+using namespace test;
 
 uint32_t U32At(const std::vector<uint8_t>& bytes, size_t offset)
 {
@@ -44,7 +40,7 @@ TEST(EncodeBmp, SizeAndRowOffsetFollowThePalette)
 {
     const struct {
         uint32_t bpp, fileBytes, rowsOffset;
-    } cases[] = {{1, 66, 62}, {4, 126, 118}, {8, 1082, 1078}, {24, 62, 54}};
+    } cases[] = {{1, 66, 62}, {4, 122, 118}, {8, 1082, 1078}, {24, 62, 54}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bpp);
         CxImage image;

@@ -11,16 +11,11 @@
 namespace lt77 {
 namespace {
 
-using test::BLACK;
-using test::IndexRows;
-using test::Indices;
-using test::MakeGrey;
-using test::MakeIndexed;
-using test::WHITE;
+using namespace test;
 
 const std::string kCreateSizeError = "CxImage::Create : width and height must be greater than zero";
 
-TEST(Create, ZeroOrNegativeSizeFailsWithMessage)
+TEST(Create, ZeroOrNegativeSizeFailsWithMessageAndKeepsImage)
 {
     const struct {
         const char* name;
@@ -29,19 +24,14 @@ TEST(Create, ZeroOrNegativeSizeFailsWithMessage)
     } cases[] = {{"zero width", 0, 5}, {"zero height", 5, 0}, {"negative width", -1, 3}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        CxImage image;
-        EXPECT_FALSE(image.Create(c.width, c.height, 8));
-        EXPECT_EQ(image.GetLastError(), kCreateSizeError);
-        EXPECT_FALSE(image.IsValid());
+        CxImage empty;
+        EXPECT_FALSE(empty.Create(c.width, c.height, 8));
+        EXPECT_EQ(empty.GetLastError(), kCreateSizeError);
+        EXPECT_FALSE(empty.IsValid());
+        CxImage image = MakeGrey({{7, 8}});
+        EXPECT_FALSE(image.Create(c.width, c.height, 1));
+        EXPECT_EQ(Indices(image), (IndexRows{{7, 8}}));
     }
-}
-
-TEST(Create, FailureKeepsPreviousImage)
-{
-    CxImage image = MakeGrey({{7, 8}});
-    EXPECT_FALSE(image.Create(0, 1, 1));
-    EXPECT_EQ(image.GetBpp(), 8u);
-    EXPECT_EQ(Indices(image), (IndexRows{{7, 8}}));
 }
 
 TEST(Create, OversizedRasterFailsWithMemoryMessage)
@@ -124,7 +114,7 @@ TEST(Decode, CoreHeaderSpreadsThreeByteEntries)
     EXPECT_EQ(image.GetPixelColor(1, 0), (RgbQuad{4, 5, 6, 0}));
 }
 
-TEST(Decode, ShortPixelSpanFailsAndKeepsImage)
+TEST(Decode, ShortPixelDataFailsAndKeepsImage)
 {
     CxImage image = MakeGrey({{9}});
     const std::vector<uint8_t> bits(7, 0);  // 3 × 2 at 8 bits needs 8 bytes
@@ -135,6 +125,10 @@ TEST(Decode, ShortPixelSpanFailsAndKeepsImage)
     BitmapInfoHeader header = HeaderOf(3, 2, 8);
     header.biSizeImage = 12;  // claims more than the 8 bytes that are there
     EXPECT_FALSE(image.Decode(header, std::vector<uint8_t>(8, 0), {}));
+    header.biSizeImage = 4;  // claims less than the two rows need
+    EXPECT_FALSE(image.Decode(header, std::vector<uint8_t>(8, 0), {}));
+    EXPECT_EQ(image.GetLastError(), "CxImage::Decode : image size is smaller than the rows need");
+    EXPECT_EQ(Indices(image), (IndexRows{{9}}));
 }
 
 TEST(Decode, NegativeHeightKeepsRowOrder)
@@ -213,7 +207,7 @@ TEST(PixelColor, WritesOutsideAreIgnoredAndTwentyFourBitStoresColour)
     image.SetPixelColor(1, 0, RgbQuad{1, 2, 3, 99});
     image.SetPixelColor(2, 0, RgbQuad{9, 9, 9, 0});
     image.SetPixelColor(0, -1, RgbQuad{9, 9, 9, 0});
-    EXPECT_EQ(test::RowBytes(image, 0), (std::vector<uint8_t>{0, 0, 0, 1, 2, 3, 0, 0}));
+    EXPECT_EQ(RowBytes(image, 0), (std::vector<uint8_t>{0, 0, 0, 1, 2, 3, 0, 0}));
     EXPECT_EQ(image.GetPixelColor(1, 0), (RgbQuad{1, 2, 3, 0}));
 }
 

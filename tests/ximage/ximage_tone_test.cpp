@@ -9,13 +9,7 @@
 namespace lt77 {
 namespace {
 
-using test::BLACK;
-using test::IndexRows;
-using test::Indices;
-using test::MakeGrey;
-using test::MakeIndexed;
-using test::RowBytes;
-using test::WHITE;
+using namespace test;
 
 // Two 24-bit pixels whose six bytes are the given values, so every byte goes
 // through the brightness table on its own.
@@ -82,7 +76,7 @@ TEST(AdjustBrightness, GreyRampImageStaysInGreyForm)
     EXPECT_EQ(image.GetPalette()[220], (RgbQuad{220, 220, 220, 0}));
 
     // A 4-bit ramp (entry i = i, i, i) comes back as 8-bit grey.
-    CxImage dark = MakeIndexed(4, {{0, 1, 15}}, test::GreyRamp());
+    CxImage dark = MakeIndexed(4, {{0, 1, 15}}, GreyRamp());
     ASSERT_TRUE(dark.AdjustBrightness(100, 0));
     EXPECT_EQ(dark.GetBpp(), 8u);
     EXPECT_EQ(Indices(dark), (IndexRows{{0, 101, 115}}));
@@ -178,6 +172,13 @@ TEST(Dither, ErrorDiffusionByHand)
         {"clamped after each step", {{128, 250, 120}}, {{0, 1, 0}}},
         // 157 − 455 / 16 truncates toward zero to 157 − 28 = 129.
         {"negative error truncates toward zero", {{190, 157}}, {{1, 1}}},
+        // (0,1) takes −7 (clamped to 0) before +5; unclamped it would end at
+        // −2 and pass no error, leaving (1,1) at 128 instead of 130.
+        {"row below clamps after the 5/16 share", {{230, 40}, {0, 120}}, {{1, 0}, {0, 1}}},
+        // (1,1) takes −7 first and is clamped to 0; then +22 +17 +5 = 44, whose
+        // 19 lifts (2,1) from 112 to 131.
+        {"row below clamps after the 1/16 share", {{129, 128, 60}, {10, 0, 80}}, {{1, 0, 0}, {0, 0, 1}}},
+        {"last column of the row below", {{0}, {160}}, {{0}, {1}}},
         // (1,0): 216 + 52 → 255. (0,1): 92 + 37 = 129. (1,1): 169 + 7 + 8 = 184.
         // (2,1): 170 + 13 = 183. Row 1: 129 white, e = −126: (1,1) 184 − 55 =
         // 129 white, e = −126: (2,1) 183 − 55 = 128 black.
@@ -189,16 +190,6 @@ TEST(Dither, ErrorDiffusionByHand)
         ASSERT_TRUE(image.Dither(0));
         EXPECT_EQ(Indices(image), c.expected);
     }
-}
-
-TEST(Dither, ColourImageGoesThroughGrey)
-{
-    CxImage image;
-    ASSERT_TRUE(image.Create(2, 1, 24));
-    image.SetPixelColor(0, 0, RgbQuad{0, 255, 0, 0});  // grey 149 against B = 0
-    image.SetPixelColor(1, 0, RgbQuad{0, 0, 255, 0});  // grey 76 against B = 192
-    ASSERT_TRUE(image.Dither(7));
-    EXPECT_EQ(Indices(image), (IndexRows{{1, 0}}));
 }
 
 TEST(DecreaseBpp, TargetAboveSourceFails)

@@ -12,13 +12,7 @@
 namespace lt77 {
 namespace {
 
-using test::BLACK;
-using test::IndexRows;
-using test::Indices;
-using test::MakeGrey;
-using test::MakeIndexed;
-using test::RowBytes;
-using test::WHITE;
+using namespace test;
 
 // 3 columns × 5 rows; the value names the pixel: 10 × row + column.
 CxImage FiveRowImage()
@@ -181,7 +175,7 @@ TEST(Rotate, SmallImageLandsWhereDefined)
     for (uint32_t bpp : {4u, 8u}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << c.name << " at " << bpp << " bits");
-            CxImage image = MakeIndexed(bpp, {{1, 2, 3}, {4, 5, 6}}, test::GreyRamp());
+            CxImage image = MakeIndexed(bpp, {{1, 2, 3}, {4, 5, 6}}, GreyRamp());
             ASSERT_TRUE((image.*c.rotate)());
             EXPECT_EQ(Indices(image), c.expected);
         }
@@ -209,7 +203,7 @@ CxImage NoiseImage(uint32_t bpp, int32_t width, int32_t height)
             index = static_cast<uint8_t>(random() % (bpp == 1 ? 2 : bpp == 4 ? 16 : 256));
         }
     }
-    return MakeIndexed(bpp, rows, test::GreyRamp());
+    return MakeIndexed(bpp, rows, GreyRamp());
 }
 
 // Sizes that cross byte, 8 × 8 block and 64 × 64 tile edges at every bit count.
