@@ -8,7 +8,9 @@
 
 #include "common/settings.h"
 #include "host/job_runner.h"
+#include "common/raster_decoder.h"
 #include "host/page_canvas.h"
+#include "host/picture_file.h"
 #include "platform/platform.h"
 #include "platform/typed_value.h"
 
@@ -22,6 +24,7 @@ constexpr const char* kUsage =
     "  set-setting QUEUE INDEX VALUE                 one byte of the MISC settings\n"
     "  show-queue QUEUE                              the queue file, checked\n"
     "  run-job QUEUE [--job N] [--pages P] [--copies C] [--document NAME]\n"
+    "  picture STREAM OUT                            what the printer would print of a spool or journal file\n"
     "  main-job                                      the sample receipt on a fresh queue\n";
 
 struct Args {
@@ -115,6 +118,17 @@ int RunAndReport(LoadedPlugin& plugin, const JobSpec& spec, std::ostream& out, s
     if (!result.ok) return Fail(err, result.error);
     out << "spool stream: " << result.spoolPath << " (" << result.spooled.size() << " bytes)\n";
     out << "  " << Hex(result.spooled, 64) << '\n';
+    const DecodedStream decoded = DecodeRasterStream(result.spooled);
+    if (!decoded.error.empty()) out << "  the raster in the stream is damaged: " << decoded.error << '\n';
+    if (decoded.picture.height > 0) {
+        const std::string picture = std::filesystem::path(result.spoolPath).replace_extension(PictureExtension()).string();
+        const std::string error = WritePicture(decoded.picture, picture);
+        if (error.empty())
+            out << "printed:      " << picture << " (" << decoded.picture.width << " x " << decoded.picture.height
+                << " dots)\n";
+        else
+            out << "  " << error << '\n';
+    }
     for (const auto& f : TraceFiles()) out << "trace file:   " << f.string() << '\n';
     for (const auto& f : JournalFiles()) out << "journal:      " << f.string() << '\n';
     return 0;
@@ -228,6 +242,18 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         return RunAndReport(*plugin, spec, out, err);
     }
     if (command == "main-job") return MainJob(out, err);
+    if (command == "picture" && need(2)) {
+        std::ifstream in(args.positional[1], std::ios::binary);
+        if (!in) return Fail(err, args.positional[1] + ": cannot read the file");
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const DecodedStream decoded = DecodeRasterStream(bytes);
+        if (!decoded.error.empty()) err << "lt77host: " << args.positional[1] << ": " << decoded.error << '\n';
+        if (decoded.picture.height == 0) return Fail(err, args.positional[1] + ": no raster commands in the stream");
+        const std::string error = WritePicture(decoded.picture, args.positional[2]);
+        if (!error.empty()) return Fail(err, error);
+        out << args.positional[2] << ": " << decoded.picture.width << " x " << decoded.picture.height << " dots\n";
+        return decoded.error.empty() ? 0 : 1;
+    }
     err << kUsage;
     return 2;
 }

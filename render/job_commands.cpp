@@ -127,7 +127,10 @@ std::size_t WriteToSpooler(IPrintOemDriverUni* core, PDEVOBJ pdevobj, std::span<
         std::size_t chunk = bytes.size() - done;
         if (maxChunk != 0 && chunk > maxChunk) chunk = maxChunk;
         DWORD written = 0;
-        if (!WriteSpoolBufOnce(core, pdevobj, bytes.subspan(done, chunk), written)) break;
+        if (!WriteSpoolBufOnce(core, pdevobj, bytes.subspan(done, chunk), written)) {
+            done += written;  // what a failing call still took did reach the spooler
+            break;
+        }
         // A spooler that reports success but takes nothing would keep this
         // loop going for ever.
         if (written == 0) {

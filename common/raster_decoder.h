@@ -1,0 +1,43 @@
+// Reads the raster commands of a printer stream back into a picture: what
+// the printer would print of the page images. The preview program and the
+// journal viewer show journal files with it; the test host writes it as PNG.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace lt77 {
+
+// A grey picture, row after row, 0 black and 255 white.
+struct RasterPicture {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> pixels;
+
+    uint8_t At(uint32_t x, uint32_t y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// Something in the stream besides raster rows.
+struct StreamMark {
+    enum class Kind { PageMark, Cut, Feed };
+    Kind kind;
+    uint32_t row;        // picture row where it happens
+    uint32_t page = 0;   // the page number of a page mark
+};
+
+struct DecodedStream {
+    RasterPicture picture;
+    std::vector<StreamMark> marks;
+    // Set when a raster command was cut short or malformed; what came before
+    // it is still in the picture.
+    std::string error;
+};
+
+// Stacks every raster division of the stream top to bottom. Greyscale
+// divisions (planes 4-7) become grey levels; the widest division sets the
+// picture's width and narrower ones are padded with white.
+DecodedStream DecodeRasterStream(std::span<const uint8_t> stream);
+
+}  // namespace lt77
