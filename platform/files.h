@@ -41,6 +41,11 @@ public:
 
     // The Windows folder, for example "C:\Windows".
     virtual std::string WindowsFolder() = 0;
+    // The spooler's print-processor folder of the local server for this
+    // machine's environment, for example
+    // "C:\Windows\System32\spool\prtprocs\x64"; empty (with the system
+    // error set) when the spooler cannot say.
+    virtual std::string PrintProcessorFolder() = 0;
 
     // Opens for reading and writing, not shared; creates the file when missing.
     // `existed` tells which happened. Null with `error` set on failure.

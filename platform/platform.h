@@ -1,6 +1,7 @@
 // Everything the portable code takes from the operating system.
 #pragma once
 
+#include "common/text_raster.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/engine.h"
@@ -19,6 +20,7 @@ struct Platform {
     Profile& profile;
     CodePages& codePages;
     GraphicsEngine& engine;
+    TextRasterizer& text;
 };
 
 // The implementation of the target the library was built for.

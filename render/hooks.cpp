@@ -5,6 +5,7 @@
 #include "render/enable_pdev.h"
 #include "render/module_state.h"
 #include "render/picture_rects.h"
+#include "render/text_capture.h"
 #include "render/trace.h"
 
 namespace lt77 {
@@ -290,6 +291,7 @@ BOOL OEMTextOut(SURFOBJ* pso, STROBJ* pstro, FONTOBJ* pfo, CLIPOBJ* pco, RECTL* 
     OemPDEV* pdev = FromSurface(pso);
     if (pdev == nullptr) return kBoolFalse;
     TraceLog("OEMTextOut CALLED, m_pfnDrvTextOut");
+    if (const auto captured = CaptureTextOut(*pdev, pstro, pfo)) return *captured;
     ClearPendingRect();
     return Forward(pdev->m_pfnDrvTextOut, kBoolFalse, pso, pstro, pfo, pco, prclExtra, prclOpaque, pboFore,
                    pboOpaque, pptlOrg, mix);

@@ -8,7 +8,9 @@
 #include "render/module_state.h"
 #include "render/picture_rects.h"
 #include "render/raster_commands.h"
+#include "render/page_merge.h"
 #include "render/settings_loader.h"
+#include "render/text_capture.h"
 #include "render/trace.h"
 
 namespace lt77 {
@@ -264,6 +266,7 @@ HRESULT CreateImageData(JobContext& job)
     const DWORD widthBeforeCrop = static_cast<DWORD>(image.GetWidth());
     const DWORD heightBeforeCrop = static_cast<DWORD>(image.GetHeight());
 
+    if (!pdev.txtBuf.empty()) lastRow = DrawResizedText(pdev, image, rate, lastRow);
     CropImageTopAndBottom(pdev, image, widthBeforeCrop, heightBeforeCrop, lastRow);
 
     switch (v[IDX_ROTATION]) {
@@ -274,6 +277,7 @@ HRESULT CreateImageData(JobContext& job)
     case 2:
         TraceLog("CreateImageData : ROTATE_180");
         image.Rotate180();
+        RePositionDevTxt_R180(pdev, lastRow);
         break;
     case 3:
         TraceLog("CreateImageData : ROTATE_270");
@@ -349,32 +353,6 @@ bool CropImageTopAndBottom(OemPDEV& pdev, CxImage& image, DWORD widthBeforeCrop,
         return false;
     }
     return true;
-}
-
-HRESULT AddImageAndDevFontData(JobContext& job, CxImage& image, float rate)
-{
-    OemPDEV& pdev = job.pdev;
-    const uint8_t* v = pdev.m_UIInfo.byteValue;
-    const bool compressed = v[IDX_COMPRESSION] == 1;
-    const bool greyscale = v[IDX_GREYSCALE] == 1;
-    const auto H = static_cast<DWORD>(image.GetHeight());
-    TraceLog("AddImageAndDevFontData : Device Fonts does not exist.");
-    DWORD R = H;
-    if (v[IDX_ROTATION] == 0) {
-        if (pdev.bBlankBand) {
-            const DWORD blank = ScaleByRate(rate, pdev.dwBlankHeight);
-            R = blank < R ? R - blank : 0;
-        }
-        if (ScaleByRate(rate, pdev.dwLastTxt_PosY) >= R) {
-            R = ScaleByRate(rate, pdev.dwLastTxt_Height + pdev.dwLastTxt_PosY);
-            if (v[IDX_TOP_CROP_ON] && v[IDX_TOP_CROP_ROWS] > 0 && v[IDX_TOP_CROP_ROWS] < R) R -= v[IDX_TOP_CROP_ROWS];
-            if (v[IDX_BOTTOM_CROP_ON] && v[IDX_BOTTOM_CROP_ROWS] > 0 && v[IDX_BOTTOM_CROP_ROWS] < R)
-                R -= v[IDX_BOTTOM_CROP_ROWS];
-        }
-    }
-    // Rows below the image are not part of the page.
-    R = std::min(R, H);
-    return AddImageCommands(job, image, 0, R, compressed, greyscale);
 }
 
 }  // namespace lt77

@@ -24,9 +24,6 @@ bool CropBottomBlankArea(OemPDEV& pdev, CxImage& image);
 bool CropImageTopAndBottom(OemPDEV& pdev, CxImage& image, DWORD widthBeforeCrop, DWORD heightBeforeCrop,
                            DWORD& lastTextRow);
 
-// Emits the image without device text between its rows.
-HRESULT AddImageAndDevFontData(JobContext& job, CxImage& image, float rate);
-
 // S(v) = trunc(rate * v + 0.5)
 DWORD ScaleByRate(float rate, DWORD v);
 

@@ -18,10 +18,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "common/text_raster.h"
 #include "common/ximage/bitmap_header.h"
 
 namespace lt77 {
@@ -212,6 +214,18 @@ public:
     // supported and fails.
     bool DecreaseBpp(uint32_t bpp, bool errorDiffusion, std::span<const RgbQuad> palette = {},
                      uint32_t clrImportant = 0);
+
+    // --- text -----------------------------------------------------------------
+
+    // Draws text in black with its cell's top at row y, column x. A scale
+    // other than 1 scales the position and the font height first. Quarter
+    // turns (rotation 1 and 3) widen the image with white on the right when
+    // the text would not fit. Returns the row below the text; y unchanged
+    // when no font could be made or the text not measured; 0 without a raster.
+    // `log` receives the size lines of a widening.
+    int32_t DrawString(int32_t x, int32_t y, std::u16string_view text, FontDescription font, float scale,
+                       int32_t rotation, TextRasterizer& rasterizer,
+                       const std::function<void(const std::string&)>& log = {});
 
     // --- files ----------------------------------------------------------------
 

@@ -232,9 +232,44 @@ struct TRIVERTEX;
 struct POINTFIX;
 struct GLYPHDATA;
 struct IFIMETRICS;
-struct STROBJ;
-struct FONTOBJ;
+struct GLYPHPOS;
 using HGLYPH = ULONG;
+
+// The public part of the engine's string object.
+struct STROBJ {
+    ULONG cGlyphs;
+    FLONG flAccel;
+    ULONG ulCharInc;
+    RECTL rclBkGround;
+    GLYPHPOS* pgp;
+    WCHAR* pwszOrg;
+};
+static_assert(sizeof(STROBJ) == 48);
+static_assert(offsetof(STROBJ, rclBkGround) == 12);
+static_assert(offsetof(STROBJ, pwszOrg) == 40);
+
+// The public part of the engine's font object.
+struct FONTOBJ {
+    ULONG iUniq;
+    ULONG iFace;
+    ULONG cxMax;
+    FLONG flFontType;
+    ULONG_PTR iTTUniq;
+    ULONG_PTR iFile;
+    SIZEL sizLogResPpi;
+    ULONG ulStyleSize;
+    PVOID pvConsumer;
+    PVOID pvProducer;
+};
+static_assert(sizeof(FONTOBJ) == 64);
+static_assert(offsetof(FONTOBJ, flFontType) == 12);
+static_assert(offsetof(FONTOBJ, sizLogResPpi) == 32);
+
+inline constexpr FLONG FO_TYPE_RASTER = 0x1;
+inline constexpr FLONG FO_TYPE_DEVICE = 0x2;
+inline constexpr FLONG FO_TYPE_TRUETYPE = 0x4;
+inline constexpr FLONG FO_TYPE_OPENTYPE = 0x8;
+inline constexpr FLONG FO_SIM_ITALIC = 0x4000;
 
 }  // namespace lt77
 

@@ -73,6 +73,9 @@ private:
 
 std::string PosixFileSystem::WindowsFolder() { return "C:\\Windows"; }
 
+// The 64-bit Windows layout, mapped below the host root like every "C:\" path.
+std::string PosixFileSystem::PrintProcessorFolder() { return "C:\\Windows\\System32\\spool\\prtprocs\\x64"; }
+
 std::unique_ptr<File> PosixFileSystem::OpenOrCreate(std::string_view path, bool& existed,
                                                     DWORD& error)
 {

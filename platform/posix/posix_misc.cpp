@@ -178,6 +178,40 @@ std::optional<std::array<PaletteEntry, 256>> PosixGraphicsEngine::ReadPalette(HP
     return entries;
 }
 
+std::optional<FontDetails> PosixGraphicsEngine::DescribeFont(FONTOBJ* font)
+{
+    if (font == nullptr) return std::nullopt;
+    const auto* host = reinterpret_cast<const HostFont*>(font);
+    if (host->tag != HostFont::kTag) return std::nullopt;
+    FontDetails d;
+    d.flFontType = host->fo.flFontType;
+    d.cxMax = host->fo.cxMax;
+    d.resolutionY = host->fo.sizLogResPpi.cy;
+    for (char16_t c : host->familyName) {
+        if (c == 0) break;
+        d.familyName.push_back(c);
+    }
+    d.weight = host->weight;
+    d.fsSelection = host->fsSelection;
+    d.charSet = host->charSet;
+    d.pitchAndFamily = host->pitchAndFamily;
+    d.unitsPerEm = host->unitsPerEm;
+    d.m21 = host->m21;
+    d.m22 = host->m22;
+    return d;
+}
+
+std::optional<StringDetails> PosixGraphicsEngine::DescribeString(STROBJ* string)
+{
+    if (string == nullptr) return std::nullopt;
+    StringDetails d;
+    d.glyphs = string->cGlyphs;
+    d.background = string->rclBkGround;
+    d.hasText = string->pwszOrg != nullptr;
+    if (d.hasText) d.text.assign(string->pwszOrg, string->pwszOrg + string->cGlyphs);
+    return d;
+}
+
 }  // namespace lt77::posix
 
 namespace lt77 {
@@ -191,7 +225,8 @@ Platform& SystemPlatform()
     static posix::PosixProfile profile;
     static posix::PosixCodePages codePages;
     static posix::PosixGraphicsEngine engine;
-    static Platform platform{spooler, files, clock, shell, profile, codePages, engine};
+    static posix::PosixTextRasterizer text;
+    static Platform platform{spooler, files, clock, shell, profile, codePages, engine, text};
     return platform;
 }
 

@@ -24,6 +24,7 @@ public:
 class PosixFileSystem final : public FileSystem {
 public:
     std::string WindowsFolder() override;
+    std::string PrintProcessorFolder() override;
     std::unique_ptr<File> OpenOrCreate(std::string_view path, bool& existed, DWORD& error) override;
     std::unique_ptr<File> OpenForAppend(std::string_view path, DWORD& error) override;
     std::optional<std::vector<uint8_t>> ReadWhole(std::string_view path) override;
@@ -68,10 +69,33 @@ struct PosixPalette {
     PaletteEntry entries[256] = {};
 };
 
+// A font object as the test host's graphics engine hands it over: the
+// public record first, then what the engine's own functions would answer.
+struct HostFont {
+    static constexpr uint32_t kTag = 0x544E4F46u;  // "FONT"
+    FONTOBJ fo{};
+    uint32_t tag = kTag;
+    char16_t familyName[64] = {};
+    WORD weight = 400;
+    WORD fsSelection = 0;
+    BYTE charSet = 0;
+    BYTE pitchAndFamily = 0;
+    WORD unitsPerEm = 2048;
+    float m21 = 0.0f;
+    float m22 = 0.0f;
+};
+
 class PosixGraphicsEngine final : public GraphicsEngine {
 public:
     HPALETTE CreateBgrPalette() override;
     std::optional<std::array<PaletteEntry, 256>> ReadPalette(HPALETTE palette) override;
+    std::optional<FontDetails> DescribeFont(FONTOBJ* font) override;
+    std::optional<StringDetails> DescribeString(STROBJ* string) override;
+};
+
+class PosixTextRasterizer final : public TextRasterizer {
+public:
+    std::optional<TextMask> Render(const FontDescription& font, std::u16string_view text, std::string& error) override;
 };
 
 LocalTime ToLocalTime(std::time_t seconds, long milliseconds);

@@ -137,7 +137,6 @@ TEST_F(EnableAndHooks, HooksPassCallsToTheCoresEntryPoints)
         {"StretchBltROP", [&] { return (long)reinterpret_cast<PFN_DrvStretchBltROP>(hook(INDEX_DrvStretchBltROP))(so, so, nullptr, nullptr, nullptr, nullptr, &pt, &rect, &rect, &pt, 0, nullptr, 0xCCCC); }},
         {"StrokeAndFillPath", [&] { return (long)reinterpret_cast<PFN_DrvStrokeAndFillPath>(hook(INDEX_DrvStrokeAndFillPath))(so, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &pt, 0, 0); }},
         {"StrokePath", [&] { return (long)reinterpret_cast<PFN_DrvStrokePath>(hook(INDEX_DrvStrokePath))(so, nullptr, nullptr, nullptr, nullptr, &pt, nullptr, 0); }},
-        {"TextOut", [&] { return (long)reinterpret_cast<PFN_DrvTextOut>(hook(INDEX_DrvTextOut))(so, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &pt, 0); }},
         {"TransparentBlt", [&] { return (long)reinterpret_cast<PFN_DrvTransparentBlt>(hook(INDEX_DrvTransparentBlt))(so, so, nullptr, nullptr, &rect, &rect, 0, 0); }},
         {"StartDoc", [&] { return (long)dc.StartDoc(u"doc", 0); }},
         {"EndDoc", [&] { return (long)dc.EndDoc(); }},
@@ -149,6 +148,9 @@ TEST_F(EnableAndHooks, HooksPassCallsToTheCoresEntryPoints)
         EXPECT_EQ(CoreCalls(), std::vector<std::string>{c.core});
     }
     CoreCalls().clear();
+    auto text = reinterpret_cast<PFN_DrvTextOut>(dc.Hook(INDEX_DrvTextOut));
+    EXPECT_EQ(text(so, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &pt, 0), kBoolFalse);
+    EXPECT_TRUE(CoreCalls().empty()) << "text output without string or font objects draws nothing";
     auto brush = reinterpret_cast<PFN_DrvRealizeBrush>(dc.Hook(INDEX_DrvRealizeBrush));
     EXPECT_EQ(brush(nullptr, so, nullptr, nullptr, nullptr, 0), kBoolTrue);
     EXPECT_TRUE(CoreCalls().empty()) << "brushes are not passed on";

@@ -1,0 +1,92 @@
+#include <algorithm>
+#include <cstring>
+
+#include "host/text_output.h"
+#include "platform/posix/posix_platform.h"
+
+namespace lt77::host {
+namespace {
+
+constexpr WORD kUnitsPerEm = 2048;
+
+FontDescription Describe(const TextFont& font)
+{
+    FontDescription d;
+    d.height = -font.heightDots;
+    d.weight = font.weight;
+    d.italic = font.italic;
+    d.underline = font.underline;
+    d.strikeOut = font.strikeOut;
+    d.charSet = font.charSet;
+    d.pitchAndFamily = font.pitchAndFamily;
+    // Resident fonts are fixed-pitch printer fonts; a monospaced face stands in.
+    d.faceName = font.device ? u"Liberation Mono" : font.family;
+    return d;
+}
+
+}  // namespace
+
+std::vector<std::string> ResidentFontNames()
+{
+    std::vector<std::string> names;
+    for (char letter : {'A', 'B', 'C'})
+        for (char w = '1'; w <= '8'; ++w)
+            for (char h = '1'; h <= '8'; ++h)
+                for (const char* suffix : {"", "Ext", "255"})
+                    names.push_back(std::string("Font") + letter + w + 'x' + h + suffix);
+    for (char w = '1'; w <= '2'; ++w)
+        for (char h = '1'; h <= '2'; ++h) {
+            names.push_back(std::string("Korean") + w + 'x' + h);
+            names.push_back(std::string("Chinese2312_") + w + 'x' + h);
+            names.push_back(std::string("ChineseBIG5_") + w + 'x' + h);
+            names.push_back(std::string("Japanese") + w + 'x' + h);
+        }
+    return names;
+}
+
+bool OutputText(DeviceContext& dc, PageCanvas& canvas, int32_t x, int32_t y, std::u16string_view text,
+                const TextFont& font)
+{
+    std::string error;
+    posix::PosixTextRasterizer rasterizer;
+    const auto mask = rasterizer.Render(Describe(font), text, error);
+    const int32_t width = mask ? static_cast<int32_t>(mask->width) : 0;
+    const int32_t height = mask ? static_cast<int32_t>(mask->height) : font.heightDots;
+
+    std::u16string owned(text);
+    STROBJ str{};
+    str.cGlyphs = static_cast<ULONG>(owned.size());
+    str.rclBkGround = RECTL{x, y, x + width, y + height};
+    str.pwszOrg = owned.data();
+
+    posix::HostFont hostFont;
+    hostFont.fo.flFontType = font.device ? FO_TYPE_DEVICE : FO_TYPE_TRUETYPE;
+    if (font.italic && !font.device) hostFont.fo.flFontType |= FO_SIM_ITALIC;
+    hostFont.fo.cxMax = static_cast<ULONG>(font.heightDots);
+    hostFont.fo.sizLogResPpi = SIZEL{203, 203};
+    const std::size_t n = std::min<std::size_t>(font.family.size(), 63);
+    std::copy_n(font.family.begin(), n, hostFont.familyName);
+    hostFont.weight = font.weight;
+    hostFont.fsSelection = static_cast<WORD>((font.underline ? 0x2 : 0) | (font.strikeOut ? 0x10 : 0));
+    hostFont.charSet = font.charSet;
+    hostFont.pitchAndFamily = font.pitchAndFamily;
+    hostFont.unitsPerEm = kUnitsPerEm;
+    hostFont.m22 = static_cast<float>(font.heightDots) / static_cast<float>(kUnitsPerEm);
+
+    auto hook = reinterpret_cast<PFN_DrvTextOut>(dc.Hook(INDEX_DrvTextOut));
+    const std::size_t before = CoreCalls().size();
+    POINTL origin{0, 0};
+    if (hook != nullptr)
+        hook(&dc.Surface(), &str, &hostFont.fo, nullptr, nullptr, &str.rclBkGround, nullptr, nullptr, &origin, 0x0D0D);
+    const bool core = CoreCalls().size() > before && CoreCalls().back() == "TextOut";
+    if (!core) return hook != nullptr;
+    // The core draws what the plug-in passed on.
+    if (mask)
+        for (uint32_t j = 0; j < mask->height; ++j)
+            for (uint32_t i = 0; i < mask->width; ++i)
+                if (mask->At(i, j)) canvas.FillRect(x + static_cast<int32_t>(i), y + static_cast<int32_t>(j),
+                                                    x + static_cast<int32_t>(i) + 1, y + static_cast<int32_t>(j) + 1, 0);
+    return false;
+}
+
+}  // namespace lt77::host

@@ -1,0 +1,300 @@
+#include "render/text_capture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "render/device_font.h"
+#include "render/module_state.h"
+#include "render/picture_rects.h"
+#include "render/trace.h"
+
+namespace lt77 {
+namespace {
+
+constexpr std::size_t kFamilyNameMaxBytes = 511;
+constexpr std::size_t kReaderTextMaxBytes = 8192;
+constexpr std::size_t kFaceNameUnits = 16;
+
+bool ContainsNoCase(std::string_view haystack, std::string_view needle)
+{
+    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           }) != haystack.end();
+}
+
+std::vector<uint8_t> Utf16Bytes(std::u16string_view text, std::size_t byteLength)
+{
+    std::vector<uint8_t> out(byteLength, 0);
+    for (std::size_t i = 0; i < text.size() && 2 * i + 1 < byteLength; ++i) {
+        out[2 * i] = static_cast<uint8_t>(text[i] & 0xFF);
+        out[2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
+    }
+    return out;
+}
+
+std::u16string FromUtf16Bytes(std::span<const uint8_t> bytes, std::size_t maxUnits)
+{
+    std::u16string out;
+    for (std::size_t i = 0; i + 1 < bytes.size() && out.size() < maxUnits; i += 2) {
+        const auto c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (c == 0) break;
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::string FamilyNameUtf8(const FontDetails& font)
+{
+    std::string name = Utf16ToUtf8(font.familyName);
+    if (name.size() > kFamilyNameMaxBytes) name.resize(kFamilyNameMaxBytes);
+    return name;
+}
+
+unsigned CodePageOfFamily(std::string_view family)
+{
+    if (family.find("Chinese2312") != std::string_view::npos) return 936;
+    if (family.find("ChineseBIG5") != std::string_view::npos) return 950;
+    if (family.find("Korean") != std::string_view::npos) return 949;
+    if (family.find("Japanese") != std::string_view::npos) return 932;
+    return CP_SYSTEM_ANSI;
+}
+
+uint16_t Clamp16(LONG v) { return static_cast<uint16_t>(std::clamp<LONG>(v, 0, 0xFFFF)); }
+
+}  // namespace
+
+float CaptureReduceRate(uint8_t* v, int minPercent)
+{
+    if (v[IDX_REDUCTION_ON] != 1) return 1.0f;
+    switch (v[IDX_REDUCTION_RATE]) {
+    case 1: return 0.75f;
+    case 2: return 0.5f;
+    case 3: return 0.25f;
+    case 4:
+        v[IDX_REDUCTION_CUSTOM] = static_cast<uint8_t>(std::clamp<int>(v[IDX_REDUCTION_CUSTOM], minPercent, 100));
+        return static_cast<float>(v[IDX_REDUCTION_CUSTOM]) / 100.0f;
+    default: return 1.0f;
+    }
+}
+
+std::optional<BOOL> CaptureTextOut(OemPDEV& pdev, STROBJ* pstro, FONTOBJ* pfo)
+{
+    if (pstro == nullptr || pfo == nullptr) return kBoolFalse;
+    GraphicsEngine& engine = ModulePlatform().engine;
+    const auto str = engine.DescribeString(pstro);
+    const auto font = engine.DescribeFont(pfo);
+    if (!str || !font) return std::nullopt;  // unreadable objects stay the core's
+    if (str->hasText) {
+        const std::string data = ModulePlatform().codePages.FromWide(CP_SYSTEM_ANSI, str->text);
+        TraceLog("OEMTextOut : (%d, %d) Font Name = %s, cxMax = %u, Data = %s (%u)", str->background.left,
+                 str->background.top, FamilyNameUtf8(*font).c_str(), font->cxMax, data.c_str(), str->glyphs);
+    }
+    ClearPendingRect();
+    uint8_t* v = pdev.m_UIInfo.byteValue;
+    const float rate = CaptureReduceRate(v, 10);
+    const bool device = (font->flFontType & FO_TYPE_DEVICE) != 0;
+    if (v[IDX_LANDSCAPE] != 0 || !str->hasText || (!device && rate >= 1.0f)) return std::nullopt;
+    AddFontsInfoToBuf(pdev, *str, *font);
+    return kBoolFalse;
+}
+
+void AddFontsInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDetails& font)
+{
+    if (font.flFontType & FO_TYPE_DEVICE) {
+        AddDevFontInfoToBuf(pdev, str, font);
+        return;
+    }
+    if (font.flFontType & FO_TYPE_OPENTYPE) TraceLog("AddFontsInfoToBuf : flFontType = FO_TYPE_OPENTYPE");
+    if (font.flFontType & FO_TYPE_RASTER) TraceLog("AddFontsInfoToBuf : flFontType = FO_TYPE_RASTER");
+    if (font.flFontType & FO_TYPE_TRUETYPE) TraceLog("AddFontsInfoToBuf : flFontType = FO_TYPE_TRUETYPE");
+    AddTtfFontInfoToBuf(pdev, str, font);
+}
+
+int32_t GetFontHeight(const FontDetails* font)
+{
+    if (font == nullptr) {
+        TraceLog("GetFontHeight : pfo is NULL.");
+        return -1;
+    }
+    const float scale = std::sqrt(font->m21 * font->m21 + font->m22 * font->m22);
+    const auto height = static_cast<int32_t>(scale * static_cast<float>(font->unitsPerEm) + 0.5f);
+    TraceLog("GetFontHeight : Res = %d, Height = %d, Weight = %d", font->resolutionY, height, font->weight);
+    return height;
+}
+
+int GetDeviceFontType(std::string_view name)
+{
+    int type;
+    if (name.empty()) {
+        TraceLog("GetDeviceFontType : szFontName is NULL.");
+        return FTYPE_DEVICE_FONT;
+    }
+    if (name == "FontControl" || name == "Control" || name == "control") {
+        type = FTYPE_DEVICE_FONT_CONTROL;
+    } else if (name == "ZozaRurodirA") {
+        type = FTYPE_DEVICE_FONT_CONTROL_A;
+    } else if (ContainsNoCase(name, "FontA") || ContainsNoCase(name, "FontB") || ContainsNoCase(name, "FontC") ||
+               ContainsNoCase(name, "Chinese") || ContainsNoCase(name, "Korean") || ContainsNoCase(name, "Japanese")) {
+        type = FTYPE_DEVICE_FONT;
+    } else {
+        type = FTYPE_DEVICE_BARCODE;
+    }
+    const std::string text(name);
+    TraceLog("GetDeviceFontType : szFontName = %s, %d", text.c_str(), type);
+    return type;
+}
+
+bool AddFontDataToBuf(OemPDEV& pdev, uint8_t fontType, int32_t height, std::span<const uint8_t> slot1,
+                      std::span<const uint8_t> slot2, const StringDetails& str, const FontDetails& font)
+{
+    // The record's lengths are 16 bits; a longer slot cannot be described.
+    if (slot1.size() > 0xFFFF || slot2.size() > 0xFFFF) {
+        TraceLog("AddFontDataToBuf : LocalAlloc failed with (%d)", static_cast<int>(syserr::kInvalidData));
+        return false;
+    }
+    TextRecordHeader h{};
+    h.byFontType = fontType;
+    h.wHeight = Clamp16(height);
+    h.wWeight = font.weight;
+    h.byItalic = (font.flFontType & FO_SIM_ITALIC) ? 1 : 0;
+    h.byUnderline = (font.fsSelection & 0x2) ? 1 : 0;
+    h.byStrikeOut = (font.fsSelection & 0x10) ? 1 : 0;
+    h.byCharSet = font.charSet;
+    h.byPitchAndFamily = font.pitchAndFamily;
+    h.wX = Clamp16(str.background.left);
+    h.wY = Clamp16(str.background.top);
+    h.wSlot1Length = static_cast<uint16_t>(slot1.size());
+    h.wSlot2Length = static_cast<uint16_t>(slot2.size());
+    try {
+        AppendTextRecord(pdev.txtBuf, h, slot1, slot2);
+    } catch (const std::bad_alloc&) {
+        TraceLog("AddFontDataToBuf : LocalAlloc failed with (%d)", static_cast<int>(syserr::kNotEnoughMemory));
+        return false;
+    }
+    const DWORD bottom = static_cast<DWORD>(h.wY) + h.wHeight;
+    pdev.dwBottomTxtCoordinate = std::max(pdev.dwBottomTxtCoordinate, bottom);
+    return true;
+}
+
+void AddTtfFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDetails& font)
+{
+    TraceLog("AddTtfFontInfoToBuf : START");
+    const auto family = Utf16Bytes(font.familyName, 2 * font.familyName.size() + 1);
+    const auto text = Utf16Bytes(str.text, 2 * static_cast<std::size_t>(str.glyphs) + 1);
+    AddFontDataToBuf(pdev, FTYPE_TRUETYPE, GetFontHeight(&font), family, text, str, font);
+    TraceLog("AddTtfFontInfoToBuf : END");
+}
+
+void AddDevFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDetails& font)
+{
+    TraceLog("AddDevFontInfoToBuf : START");
+    uint8_t* v = pdev.m_UIInfo.byteValue;
+    const float rate = CaptureReduceRate(v, 25);
+    if (!str.hasText) return;
+    const std::string family = FamilyNameUtf8(font);
+    const std::u16string text16 = str.text.substr(0, str.glyphs);
+    std::string converted = ModulePlatform().codePages.FromWide(CodePageOfFamily(family), text16);
+    const std::size_t capacity = 4 * static_cast<std::size_t>(str.glyphs) + 1028;
+    if (converted.size() > capacity) converted.resize(capacity);
+    if (converted.empty()) {
+        TraceLog("AddDevFontInfoToBuf : END");
+        return;
+    }
+    std::vector<uint8_t> text(converted.begin(), converted.end());
+    const int32_t height = GetFontHeight(&font);
+    const int type = GetDeviceFontType(family);
+    std::vector<uint8_t> slot1;
+    uint8_t recordType = static_cast<uint8_t>(type);
+    if (type == FTYPE_DEVICE_FONT) {
+        if (rate != 1.0f || v[IDX_ROTATION] != 0 || v[IDX_PREVIEW_ON] != 0) {
+            TraceLog("AddDevFontInfoToBuf : Set the font type as TTF");
+            recordType = FTYPE_TRUETYPE;
+            slot1 = Utf16Bytes(font.familyName, 2 * font.familyName.size() + 1);
+            text = Utf16Bytes(text16, 2 * static_cast<std::size_t>(str.glyphs) + 1);
+        } else {
+            slot1 = GetDevFontCommand(family, text, Clamp16(str.background.left), height);
+        }
+    } else {
+        TraceLog("AddDevFontInfoToBuf : this font type is captured by its own builders. (%d)", type);
+    }
+    if (!slot1.empty()) AddFontDataToBuf(pdev, recordType, height, slot1, text, str, font);
+    TraceLog("AddDevFontInfoToBuf : END");
+}
+
+std::size_t ExtractFontInfoFromBuf(OemPDEV& pdev, std::size_t offset, ExtractedText& out)
+{
+    const auto record = ReadTextRecord(pdev.txtBuf, offset);
+    if (!record) return 0;
+    const TextRecordHeader& h = record->header;
+    out.fontType = h.byFontType;
+    out.height = h.wHeight;
+    out.x = h.wX;
+    out.y = h.wY;
+    if (h.byFontType >= FTYPE_DEVICE_FONT && h.byFontType <= FTYPE_DEVICE_FONT_CONTROL_A) {
+        static const char* const kNames[] = {"", "FTYPE_DEVICE_FONT", "FTYPE_DEVICE_BARCODE",
+                                             "FTYPE_DEVICE_FONT_CONTROL", "FTYPE_DEVICE_FONT_CONTROL_A"};
+        TraceLog("ExtractFontInfoFromBuf : %s.", kNames[h.byFontType]);
+        // Inserted once, before the first record that lies lower; equal rows
+        // keep the order of capture.
+        std::size_t at = 0;
+        while (const auto other = ReadTextRecord(pdev.devTxtBuf, at)) {
+            if (other->header.wY > h.wY) break;
+            at += other->size;
+        }
+        const auto first = pdev.txtBuf.begin() + static_cast<std::ptrdiff_t>(offset);
+        try {
+            pdev.devTxtBuf.insert(pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at), first,
+                                  first + static_cast<std::ptrdiff_t>(record->size));
+        } catch (const std::bad_alloc&) {
+            TraceLog("ExtractDevFontsInfo : LocalAlloc failed with (%d)", static_cast<int>(syserr::kNotEnoughMemory));
+            return 0;
+        }
+        return offset + record->size;
+    }
+    if (h.byFontType == FTYPE_TRUETYPE) {
+        TraceLog("ExtractFontInfoFromBuf : FTYPE_TRUETYPE.");
+        out.font = FontDescription{};
+        out.font.height = -static_cast<int32_t>(h.wHeight);
+        out.font.width = h.byWidth;
+        out.font.escapement = h.byEscapement;
+        out.font.orientation = h.byOrientation;
+        out.font.weight = h.wWeight;
+        out.font.italic = h.byItalic != 0;
+        out.font.underline = h.byUnderline != 0;
+        out.font.strikeOut = h.byStrikeOut != 0;
+        out.font.charSet = h.byCharSet;
+        out.font.pitchAndFamily = h.byPitchAndFamily;
+        out.font.faceName = FromUtf16Bytes(record->slot1, kFaceNameUnits);
+        out.text = FromUtf16Bytes(record->slot2, kReaderTextMaxBytes / 2 - 1);
+        if (h.wY > pdev.dwLastTxt_PosY) {
+            pdev.dwLastTxt_PosY = h.wY;
+            pdev.dwLastTxt_Height = h.wHeight;
+        }
+        return offset + record->size;
+    }
+    TraceLog("ExtractFontInfoFromBuf : FTYPE_UNKNOWN. (%x)", h.byFontType);
+    return 0;
+}
+
+void RePositionDevTxt_R180(OemPDEV& pdev, DWORD lastRow)
+{
+    std::vector<std::vector<uint8_t>> records;
+    std::size_t at = 0;
+    while (const auto r = ReadTextRecord(pdev.devTxtBuf, at)) {
+        std::vector<uint8_t> bytes(pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at),
+                                   pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at + r->size));
+        TraceLog("RePositionDevTxt_R180 : Original PosY = %d", r->header.wY);
+        const auto y = static_cast<uint16_t>(lastRow - r->header.wY);
+        std::memcpy(bytes.data() + offsetof(TextRecordHeader, wY), &y, sizeof(y));
+        TraceLog("RePositionDevTxt_R180 : New PosY = %d", y);
+        records.push_back(std::move(bytes));
+        at += r->size;
+    }
+    std::vector<uint8_t> reversed;
+    reversed.reserve(pdev.devTxtBuf.size());
+    for (auto it = records.rbegin(); it != records.rend(); ++it) reversed.insert(reversed.end(), it->begin(), it->end());
+    pdev.devTxtBuf = std::move(reversed);
+}
+
+}  // namespace lt77
