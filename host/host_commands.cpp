@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "common/settings.h"
+#include "host/job_report.h"
 #include "host/job_runner.h"
+#include "host/main_job.h"
 #include "common/raster_decoder.h"
 #include "host/page_canvas.h"
 #include "host/picture_file.h"
@@ -55,16 +57,6 @@ std::optional<long> Number(const std::string& text)
     return v;
 }
 
-std::string Hex(const std::vector<uint8_t>& bytes, std::size_t limit)
-{
-    std::ostringstream s;
-    static const char* kHex = "0123456789ABCDEF";
-    for (std::size_t i = 0; i < bytes.size() && i < limit; ++i)
-        s << (i ? " " : "") << kHex[bytes[i] >> 4] << kHex[bytes[i] & 15];
-    if (bytes.size() > limit) s << " ... (" << bytes.size() << " bytes)";
-    return s.str();
-}
-
 int Fail(std::ostream& err, const std::string& message)
 {
     err << "lt77host: " << message << '\n';
@@ -90,94 +82,12 @@ std::optional<std::string> SetSetting(const std::string& queue, std::size_t inde
                           PrinterDataValue{REG_BINARY_TYPE, settings});
 }
 
-std::vector<std::filesystem::path> TraceFiles()
-{
-    std::vector<std::filesystem::path> files;
-    std::error_code ec;
-    const std::filesystem::path folder = HostPathOf("C:\\temp\\LT-77");
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (it->path().string().find("_OEMUNI.LOG") != std::string::npos) files.push_back(it->path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::vector<std::filesystem::path> JournalFiles()
-{
-    std::vector<std::filesystem::path> files;
-    std::error_code ec;
-    const std::filesystem::path folder = HostPathOf("C:\\Windows\\LT-77");
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (it->path().extension() == ".jnl" || it->path().filename() == "JobPreview.prn") files.push_back(it->path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-int RunAndReport(LoadedPlugin& plugin, const JobSpec& spec, std::ostream& out, std::ostream& err)
-{
-    const JobResult result = RunJob(plugin, spec);
-    if (!result.ok) return Fail(err, result.error);
-    out << "spool stream: " << result.spoolPath << " (" << result.spooled.size() << " bytes)\n";
-    out << "  " << Hex(result.spooled, 64) << '\n';
-    const DecodedStream decoded = DecodeRasterStream(result.spooled);
-    if (!decoded.error.empty()) out << "  the raster in the stream is damaged: " << decoded.error << '\n';
-    if (decoded.picture.height > 0) {
-        const std::string picture = std::filesystem::path(result.spoolPath).replace_extension(PictureExtension()).string();
-        const std::string error = WritePicture(decoded.picture, picture);
-        if (error.empty())
-            out << "printed:      " << picture << " (" << decoded.picture.width << " x " << decoded.picture.height
-                << " dots)\n";
-        else
-            out << "  " << error << '\n';
-    }
-    for (const auto& f : TraceFiles()) out << "trace file:   " << f.string() << '\n';
-    for (const auto& f : JournalFiles()) out << "journal:      " << f.string() << '\n';
-    return 0;
-}
-
 std::unique_ptr<LoadedPlugin> Load(std::ostream& err)
 {
     std::string error;
     auto plugin = LoadedPlugin::Load(DefaultPluginPath(), error);
     if (!plugin) Fail(err, error);
     return plugin;
-}
-
-int MainJob(std::ostream& out, std::ostream& err)
-{
-    const std::string queue = "LT-77";
-    if (auto e = CreateQueue(queue)) return Fail(err, *e);
-    // The defaults with the trace switched on, so that the run leaves its log.
-    if (auto e = SetSetting(queue, IDX_TRACE_ON, 1)) return Fail(err, *e);
-    // The journal is kept so that the run leaves it for inspection.
-    if (auto e = SetSetting(queue, IDX_JOURNAL_ON, 1)) return Fail(err, *e);
-    out << "queue file:   " << QueueFilePath(queue) << '\n';
-    const auto settings = CurrentSettings(queue);
-    out << "settings:     " << Hex(settings, 44) << '\n';
-    auto plugin = Load(err);
-    if (!plugin) return 1;
-    JobSpec spec;
-    spec.queue = queue;
-    spec.jobId = 1;
-    spec.pages = 2;
-    spec.document = u"Sample receipt";
-    spec.drawPage = [](DeviceContext& dc, int page) {
-        PageCanvas canvas(576, 480, 1);
-        if (page == 0) {
-            canvas.FillRect(208, 16, 368, 96, 0);     // a logo block
-            canvas.FillRect(232, 40, 344, 72, 255);
-            for (int line = 0; line < 8; ++line)      // item lines
-                canvas.FillRect(24, 128 + line * 32, 24 + 160 + (line * 37) % 300, 128 + line * 32 + 12, 0);
-            canvas.FillRect(24, 400, 552, 403, 0);    // a rule above the total
-            canvas.FillRect(360, 416, 552, 440, 0);
-        } else {
-            canvas.FillRect(16, 16, 560, 20, 0);
-            canvas.FillRect(16, 16, 20, 200, 0);
-            canvas.FillRect(556, 16, 560, 200, 0);
-            canvas.FillRect(16, 196, 560, 200, 0);
-        }
-        canvas.SendBands(dc, 64);
-    };
-    return RunAndReport(*plugin, spec, out, err);
 }
 
 }  // namespace
@@ -239,9 +149,9 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         if (args.options.count("--document")) spec.document = Utf8ToUtf16(args.options["--document"]);
         auto plugin = Load(err);
         if (!plugin) return 1;
-        return RunAndReport(*plugin, spec, out, err);
+        return ReportJob(RunJob(*plugin, spec), out, err);
     }
-    if (command == "main-job") return MainJob(out, err);
+    if (command == "main-job") return RunMainJob(out, err);
     if (command == "picture" && need(2)) {
         std::ifstream in(args.positional[1], std::ios::binary);
         if (!in) return Fail(err, args.positional[1] + ": cannot read the file");

@@ -21,6 +21,7 @@ JobResult RunJob(LoadedPlugin& plugin, const JobSpec& spec)
     DeviceSetup setup;
     setup.queue = spec.queue;
     setup.copies = spec.copies;
+    setup.bitsPerPixel = spec.bitsPerPixel;
     DeviceContext dc(plugin.Plugin(), core, setup);
     if (dc.PublishAndEnableDriver() != hr::kOk) {
         result.error = "the plug-in refused PublishDriverInterface or EnableDriver";

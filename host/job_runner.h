@@ -16,6 +16,7 @@ struct JobSpec {
     std::u16string document = u"Receipt";
     int pages = 1;
     int16_t copies = 1;
+    ULONG bitsPerPixel = 1;  // of the device, and so of the bands
     SpoolPolicy policy;
     // Called between the start-of-page and end-of-page callbacks to draw or
     // hand over bands (page index from 0).

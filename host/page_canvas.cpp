@@ -62,7 +62,11 @@ bool PageCanvas::SendBands(DeviceContext& dc, int32_t bandRows) const
 {
     bandRows = std::max(bandRows, 1);
     const std::size_t stride = Stride();
+    // The core's table of the band's indices: a grey ramp for 8-bit bands.
     std::vector<uint8_t> colorTable(bits_ == 8 ? 256 * 4 : 2 * 4, 0);
+    for (std::size_t i = 0; i < colorTable.size() / 4; ++i)
+        for (std::size_t c = 0; c < 3; ++c)
+            colorTable[i * 4 + c] = static_cast<uint8_t>(bits_ == 8 ? i : (i == 0 ? 0 : 255));
     for (int32_t top = 0; top < height_; top += bandRows) {
         const int32_t rows = std::min(bandRows, height_ - top);
         const uint8_t* first = rows_.data() + stride * static_cast<std::size_t>(top);

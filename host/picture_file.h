@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <variant>
 
 #include "common/raster_decoder.h"
 
@@ -13,5 +14,8 @@ const char* PictureExtension();
 
 // Writes an 8-bit grey picture; returns an error text, empty on success.
 std::string WritePicture(const RasterPicture& picture, const std::string& path);
+
+// Reads a PNG or BMP file as grey levels; an error text names the file.
+std::variant<RasterPicture, std::string> ReadPicture(const std::string& path);
 
 }  // namespace lt77::host

@@ -30,3 +30,12 @@ std::string WritePicture(const RasterPicture& picture, const std::string& path)
 }
 
 }  // namespace lt77::host
+
+namespace lt77::host {
+
+std::variant<RasterPicture, std::string> ReadPng(const std::string& path, const std::vector<uint8_t>&)
+{
+    return path + ": this build reads BMP files only";
+}
+
+}  // namespace lt77::host

@@ -41,3 +41,26 @@ std::string WritePicture(const RasterPicture& picture, const std::string& path)
 }
 
 }  // namespace lt77::host
+
+namespace lt77::host {
+
+std::variant<RasterPicture, std::string> ReadPng(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        return path + ": " + image.message;
+    image.format = PNG_FORMAT_GRAY;
+    RasterPicture picture;
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, picture.pixels.data(), 0, nullptr)) {
+        const std::string message = image.message;
+        png_image_free(&image);
+        return path + ": " + message;
+    }
+    return picture;
+}
+
+}  // namespace lt77::host

@@ -14,7 +14,9 @@ namespace lt77::host {
 struct TextFont {
     std::u16string family = u"Arial";
     bool device = false;     // one of the printer's resident fonts
-    int32_t heightDots = 24;  // em height in device dots
+    // Em height in device dots; 0 takes the font's own: 24 dots a line for
+    // TrueType text, 24 times the vertical magnification for resident fonts.
+    int32_t heightDots = 0;
     uint16_t weight = 400;
     bool italic = false;
     bool underline = false;

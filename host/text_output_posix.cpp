@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/utf.h"
 #include "host/text_output.h"
 #include "platform/posix/posix_platform.h"
 
@@ -9,10 +10,26 @@ namespace {
 
 constexpr WORD kUnitsPerEm = 2048;
 
+// The printer's resident fonts are 24 dots high at magnification 1; the
+// magnification digit sits where the family-name pattern puts it.
+int32_t OwnHeight(const TextFont& font)
+{
+    if (font.heightDots > 0) return font.heightDots;
+    if (!font.device) return 24;
+    const std::string name = Utf16ToUtf8(font.family);
+    std::size_t at = std::string::npos;
+    if (name.rfind("Korean", 0) == 0) at = 8;
+    else if (name.rfind("Chinese", 0) == 0) at = 14;
+    else if (name.rfind("Japanese", 0) == 0) at = 10;
+    else if (name.rfind("Font", 0) == 0) at = name.size() > 6 && (name[6] == 'x' || name[6] == 'X') ? 7 : 6;
+    if (at < name.size() && name[at] >= '1' && name[at] <= '8') return 24 * (name[at] - '0');
+    return 24;
+}
+
 FontDescription Describe(const TextFont& font)
 {
     FontDescription d;
-    d.height = -font.heightDots;
+    d.height = -OwnHeight(font);
     d.weight = font.weight;
     d.italic = font.italic;
     d.underline = font.underline;
@@ -51,7 +68,8 @@ bool OutputText(DeviceContext& dc, PageCanvas& canvas, int32_t x, int32_t y, std
     posix::PosixTextRasterizer rasterizer;
     const auto mask = rasterizer.Render(Describe(font), text, error);
     const int32_t width = mask ? static_cast<int32_t>(mask->width) : 0;
-    const int32_t height = mask ? static_cast<int32_t>(mask->height) : font.heightDots;
+    const int32_t emHeight = OwnHeight(font);
+    const int32_t height = mask ? static_cast<int32_t>(mask->height) : emHeight;
 
     std::u16string owned(text);
     STROBJ str{};
@@ -62,7 +80,7 @@ bool OutputText(DeviceContext& dc, PageCanvas& canvas, int32_t x, int32_t y, std
     posix::HostFont hostFont;
     hostFont.fo.flFontType = font.device ? FO_TYPE_DEVICE : FO_TYPE_TRUETYPE;
     if (font.italic && !font.device) hostFont.fo.flFontType |= FO_SIM_ITALIC;
-    hostFont.fo.cxMax = static_cast<ULONG>(font.heightDots);
+    hostFont.fo.cxMax = static_cast<ULONG>(emHeight);
     hostFont.fo.sizLogResPpi = SIZEL{203, 203};
     const std::size_t n = std::min<std::size_t>(font.family.size(), 63);
     std::copy_n(font.family.begin(), n, hostFont.familyName);
@@ -71,7 +89,7 @@ bool OutputText(DeviceContext& dc, PageCanvas& canvas, int32_t x, int32_t y, std
     hostFont.charSet = font.charSet;
     hostFont.pitchAndFamily = font.pitchAndFamily;
     hostFont.unitsPerEm = kUnitsPerEm;
-    hostFont.m22 = static_cast<float>(font.heightDots) / static_cast<float>(kUnitsPerEm);
+    hostFont.m22 = static_cast<float>(emHeight) / static_cast<float>(kUnitsPerEm);
 
     auto hook = reinterpret_cast<PFN_DrvTextOut>(dc.Hook(INDEX_DrvTextOut));
     const std::size_t before = CoreCalls().size();

@@ -18,7 +18,7 @@ namespace {
 
 constexpr DWORD kBitmapHeadersSize = 54;
 
-bool FillColorTable(OemPDEV& pdev, WORD bitCount)
+bool FillColorTable(OemPDEV& pdev, WORD bitCount, const BYTE* coreColorTable)
 {
     if (bitCount == 1) {
         pdev.dwColorCount = 2;
@@ -34,6 +34,11 @@ bool FillColorTable(OemPDEV& pdev, WORD bitCount)
             pdev.colorTable[i * 4 + 1] = (*entries)[i].green;
             pdev.colorTable[i * 4 + 2] = (*entries)[i].red;
         }
+    } else if (coreColorTable != nullptr) {
+        // Without the device palette every index but the last would print as
+        // black; the core's own table of the band says what the indices mean.
+        for (std::size_t i = 0; i < 256; ++i)
+            for (std::size_t c = 0; c < 3; ++c) pdev.colorTable[i * 4 + c] = coreColorTable[i * 4 + c];
     }
     // The core's white is the last entry, whatever the palette says.
     pdev.colorTable[255 * 4 + 0] = 0xFF;
@@ -107,7 +112,7 @@ bool RowHasInk(const CxImage& image, int32_t y)
 
 DWORD ScaleByRate(float rate, DWORD v) { return static_cast<DWORD>(rate * static_cast<float>(v) + 0.5f); }
 
-HRESULT ProcessBand(PDEVOBJ pdevobj, BYTE* pSrcBitmap, BITMAPINFOHEADER* header, BYTE*, DWORD dwCallbackID,
+HRESULT ProcessBand(PDEVOBJ pdevobj, BYTE* pSrcBitmap, BITMAPINFOHEADER* header, BYTE* pColorTable, DWORD dwCallbackID,
                     IPPARAMS* params, BYTE** ppbResult)
 {
     TraceLog("ImageProcessing : START");
@@ -132,7 +137,7 @@ HRESULT ProcessBand(PDEVOBJ pdevobj, BYTE* pSrcBitmap, BITMAPINFOHEADER* header,
         TraceLog("ImageProcessing : the band does not fit the page.");
         return hr::kFail;
     }
-    if (!FillColorTable(*pdev, bits)) TraceLog("ImageProcessing : bFillColorTable returns false");
+    if (!FillColorTable(*pdev, bits, pColorTable)) TraceLog("ImageProcessing : bFillColorTable returns false");
     if (ppbResult != nullptr) *ppbResult = reinterpret_cast<BYTE*>(1);
 
     const bool blank = params != nullptr && params->bBlankBand != 0;

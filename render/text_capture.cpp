@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "render/barcodes.h"
+#include "render/control_fonts.h"
 #include "render/device_font.h"
 #include "render/module_state.h"
 #include "render/picture_rects.h"
@@ -202,7 +204,7 @@ void AddDevFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDeta
         return;
     }
     std::vector<uint8_t> text(converted.begin(), converted.end());
-    const int32_t height = GetFontHeight(&font);
+    int32_t height = GetFontHeight(&font);
     const int type = GetDeviceFontType(family);
     std::vector<uint8_t> slot1;
     uint8_t recordType = static_cast<uint8_t>(type);
@@ -215,8 +217,24 @@ void AddDevFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDeta
         } else {
             slot1 = GetDevFontCommand(family, text, Clamp16(str.background.left), height);
         }
+    } else if (type == FTYPE_DEVICE_BARCODE) {
+        // Barcodes keep their full size unless the settings reduce them too.
+        const float barcodeRate = v[IDX_REDUCE_BARCODES] == 0 ? 1.0f : rate;
+        const uint8_t code = GetBarcodeType(family);
+        DWORD barHeight = static_cast<DWORD>(std::max(height, 0));
+        const LONG x = str.background.left;
+        if (code >= 65 && code <= 129)
+            slot1 = Get1dCodeCommand(pdev.m_UIInfo, family, text, capacity, code, barHeight, x, barcodeRate);
+        else if (code >= 130 && code <= 152)
+            slot1 = Get2dCodeCommand(pdev.m_UIInfo, family, text, capacity, code, x, barcodeRate);
+        if (!slot1.empty() && v[IDX_PREVIEW_ON] != 0) AddBarCodePreviewData(pdev.m_UIInfo, family, text, code);
+        height = static_cast<int32_t>(barHeight);
+    } else if (type == FTYPE_DEVICE_FONT_CONTROL) {
+        slot1 = GetFontControlCommand(pdev, text);
+        text.clear();
     } else {
-        TraceLog("AddDevFontInfoToBuf : this font type is captured by its own builders. (%d)", type);
+        slot1 = GetCommandFromFile(pdev, text);
+        text.clear();
     }
     if (!slot1.empty()) AddFontDataToBuf(pdev, recordType, height, slot1, text, str, font);
     TraceLog("AddDevFontInfoToBuf : END");

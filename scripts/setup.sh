@@ -5,7 +5,7 @@ set -eu
 need=""
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for pkg in cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev \
-           libpng-dev libfreetype-dev libfontconfig-dev \
+           libpng-dev libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core fonts-wqy-microhei \
            g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64; do
     have_pkg "$pkg" || need="$need $pkg"
 done

@@ -33,6 +33,27 @@ public:
     }
     std::mutex lock;
 
+    // An installed face that has the character, for text the chosen face
+    // cannot show (Windows links fonts the same way for CJK text).
+    FT_Face Fallback(const FontDescription& font, char32_t c)
+    {
+        FcPattern* pattern = FcPatternCreate();
+        FcCharSet* set = FcCharSetCreate();
+        FcCharSetAddChar(set, c);
+        FcPatternAddCharSet(pattern, FC_CHARSET, set);
+        FcPatternAddInteger(pattern, FC_WEIGHT, font.weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        FcPatternDestroy(pattern);
+        FcCharSetDestroy(set);
+        if (match == nullptr) return nullptr;
+        FT_Face face = Open(match);
+        FcPatternDestroy(match);
+        return face != nullptr && FT_Get_Char_Index(face, c) != 0 ? face : nullptr;
+    }
+
     // The installed face that fontconfig picks for the description.
     FT_Face Find(const FontDescription& font, std::string& error)
     {
@@ -54,23 +75,27 @@ public:
             error = "no installed font matches \"" + family + "\"";
             return nullptr;
         }
+        FT_Face face = Open(match);
+        FcPatternDestroy(match);
+        if (face == nullptr) error = "cannot open the font file that fontconfig chose";
+        return face;
+    }
+
+private:
+    FT_Face Open(FcPattern* match)
+    {
         FcChar8* file = nullptr;
         int index = 0;
         FcPatternGetString(match, FC_FILE, 0, &file);
         FcPatternGetInteger(match, FC_INDEX, 0, &index);
         const FaceKey key{file != nullptr ? reinterpret_cast<const char*>(file) : "", index};
-        FcPatternDestroy(match);
         if (auto it = faces_.find(key); it != faces_.end()) return it->second;
         FT_Face face = nullptr;
-        if (key.file.empty() || FT_New_Face(library_, key.file.c_str(), key.index, &face) != 0) {
-            error = "cannot open the font file " + key.file;
-            return nullptr;
-        }
+        if (key.file.empty() || FT_New_Face(library_, key.file.c_str(), key.index, &face) != 0) return nullptr;
         faces_[key] = face;
         return face;
     }
 
-private:
     FreeTypeFonts()
     {
         FcInit();
@@ -80,6 +105,7 @@ private:
     {
         for (auto& [key, face] : faces_) FT_Done_Face(face);
         if (library_ != nullptr) FT_Done_FreeType(library_);
+        FcFini();
     }
     FT_Library library_ = nullptr;
     std::map<FaceKey, FT_Face> faces_;
@@ -134,15 +160,26 @@ std::optional<TextMask> PosixTextRasterizer::Render(const FontDescription& font,
     const bool syntheticItalic = font.italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
     const bool syntheticBold = font.weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
 
-    // Pass 1: advances.
-    std::vector<FT_UInt> glyphs;
+    // Pass 1: faces and advances.
+    struct Glyph {
+        FT_Face face;
+        FT_UInt index;
+    };
+    std::vector<Glyph> glyphs;
     uint32_t advance = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        const FT_UInt g = FT_Get_Char_Index(face, c);
+        Glyph g{face, FT_Get_Char_Index(face, c)};
+        if (g.index == 0) {
+            if (FT_Face other = fonts.Fallback(font, c)) {
+                g = Glyph{other, FT_Get_Char_Index(other, c)};
+                FT_Set_Char_Size(other, 0, em26, 72, 72);
+            }
+        }
         glyphs.push_back(g);
-        if (FT_Load_Glyph(face, g, FT_LOAD_DEFAULT) == 0) advance += static_cast<uint32_t>((face->glyph->advance.x + 32) >> 6);
+        if (FT_Load_Glyph(g.face, g.index, FT_LOAD_DEFAULT) == 0)
+            advance += static_cast<uint32_t>((g.face->glyph->advance.x + 32) >> 6);
     }
     TextMask mask;
     mask.height = ascent + descent;
@@ -155,9 +192,9 @@ std::optional<TextMask> PosixTextRasterizer::Render(const FontDescription& font,
 
     // Pass 2: glyph bitmaps on the baseline.
     int32_t pen = 0;
-    for (FT_UInt g : glyphs) {
-        if (FT_Load_Glyph(face, g, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0) continue;
-        FT_GlyphSlot slot = face->glyph;
+    for (const Glyph& g : glyphs) {
+        if (FT_Load_Glyph(g.face, g.index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0) continue;
+        FT_GlyphSlot slot = g.face->glyph;
         if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
             if (syntheticItalic) {
                 FT_Matrix shear{0x10000, 0x5800, 0, 0x10000};  // about 19 degrees, as Windows slants

@@ -1,0 +1,63 @@
+#include "host/job_report.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "common/raster_decoder.h"
+#include "host/picture_file.h"
+#include "host/picture_notes.h"
+#include "host/queue_admin.h"
+#include "platform/platform.h"
+
+namespace lt77::host {
+namespace {
+
+std::string Hex(const std::vector<uint8_t>& bytes, std::size_t limit)
+{
+    std::ostringstream s;
+    static const char* kHex = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < bytes.size() && i < limit; ++i)
+        s << (i ? " " : "") << kHex[bytes[i] >> 4] << kHex[bytes[i] & 15];
+    if (bytes.size() > limit) s << " ... (" << bytes.size() << " bytes)";
+    return s.str();
+}
+
+std::vector<std::filesystem::path> Files(const std::string& windowsFolder, const std::string& ending)
+{
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(HostPathOf(windowsFolder), ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().filename().string().ends_with(ending)) files.push_back(it->path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace
+
+int ReportJob(const JobResult& result, std::ostream& out, std::ostream& err)
+{
+    if (!result.ok) {
+        err << "lt77host: " << result.error << '\n';
+        return 1;
+    }
+    out << "spool stream: " << result.spoolPath << " (" << result.spooled.size() << " bytes)\n";
+    out << "  " << Hex(result.spooled, 48) << '\n';
+    DecodedStream decoded = DecodeRasterStream(result.spooled);
+    if (!decoded.error.empty()) out << "  the raster in the stream is damaged: " << decoded.error << '\n';
+    if (decoded.picture.height > 0) {
+        DrawDeviceLines(decoded, SystemPlatform());
+        const std::string picture = std::filesystem::path(result.spoolPath).replace_extension(PictureExtension()).string();
+        const std::string error = WritePicture(decoded.picture, picture);
+        if (error.empty())
+            out << "printed:      " << picture << " (" << decoded.picture.width << " x " << decoded.picture.height
+                << " dots; device-font lines framed in grey)\n";
+        else
+            out << "  " << error << '\n';
+    }
+    for (const auto& f : Files("C:\\temp\\LT-77", "_OEMUNI.LOG")) out << "trace file:   " << f.string() << '\n';
+    for (const auto& f : Files("C:\\Windows\\LT-77", ".jnl")) out << "journal:      " << f.string() << '\n';
+    return 0;
+}
+
+}  // namespace lt77::host

@@ -1,0 +1,160 @@
+#include "host/main_job.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "common/settings.h"
+#include "host/job_runner.h"
+#include "host/job_report.h"
+#include "host/page_canvas.h"
+#include "host/picture_file.h"
+#include "host/text_output.h"
+#include "platform/platform.h"
+
+namespace lt77::host {
+namespace {
+
+constexpr int32_t kWidth = 576;
+
+// A round logo with a bar through it, as an installer might ship one.
+RasterPicture MakeLogo()
+{
+    RasterPicture logo;
+    logo.width = 160;
+    logo.height = 96;
+    logo.pixels.assign(static_cast<std::size_t>(logo.width) * logo.height, 255);
+    for (uint32_t y = 0; y < logo.height; ++y)
+        for (uint32_t x = 0; x < logo.width; ++x) {
+            const double dx = (static_cast<double>(x) - 80.0) / 78.0, dy = (static_cast<double>(y) - 48.0) / 46.0;
+            const double r = std::sqrt(dx * dx + dy * dy);
+            const bool ring = r > 0.78 && r <= 1.0;
+            const bool bar = y >= 40 && y < 56 && x >= 20 && x < 140;
+            if (ring || bar) logo.pixels[static_cast<std::size_t>(y) * logo.width + x] = 0;
+        }
+    return logo;
+}
+
+std::vector<uint8_t> Photo(int32_t w, int32_t h)
+{
+    std::vector<uint8_t> levels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            // A soft sphere over a left-to-right gradient.
+            const double dx = x - w * 0.7, dy = y - h * 0.5;
+            const double sphere = std::exp(-(dx * dx + dy * dy) / (2.0 * 40.0 * 40.0));
+            const double v = 255.0 * (static_cast<double>(x) / w) * (1.0 - sphere) + 40.0 * sphere;
+            levels[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)] =
+                static_cast<uint8_t>(std::clamp(v, 0.0, 255.0));
+        }
+    return levels;
+}
+
+TextFont Device(const char16_t* family)
+{
+    TextFont f;
+    f.family = family;
+    f.device = true;
+    return f;
+}
+
+void DrawReceipt(DeviceContext& dc, const RasterPicture& logo)
+{
+    PageCanvas canvas(kWidth, 960, 8);
+    canvas.DrawPicture(dc, (kWidth - static_cast<int32_t>(logo.width)) / 2, 8, static_cast<int32_t>(logo.width),
+                       static_cast<int32_t>(logo.height), logo.pixels);
+    TextFont heading;
+    heading.family = u"Arial";
+    heading.heightDots = 44;
+    heading.weight = 700;
+    OutputText(dc, canvas, 150, 116, u"LT-77 CAFE", heading);
+
+    const struct {
+        const char16_t* text;
+    } items[] = {{u"Espresso                  2.80"}, {u"Cappuccino                3.60"},
+                 {u"Croissant                 2.10"}, {u"Orange juice              4.00"}};
+    int32_t y = 190;
+    for (const auto& item : items) {
+        OutputText(dc, canvas, 24, y, item.text, Device(u"FontA1x1"));
+        y += 30;
+    }
+    canvas.FillRect(24, y + 6, kWidth - 24, y + 9, 0);
+    OutputText(dc, canvas, 24, y + 20, u"TOTAL  12.50", Device(u"FontA2x2"));
+    OutputText(dc, canvas, 24, y + 80, u"\uAC10\uC0AC\uD569\uB2C8\uB2E4", Device(u"Korean1x1"));
+
+    const int32_t photoTop = y + 130;
+    canvas.DrawPicture(dc, 20, photoTop, kWidth - 40, 180, Photo(kWidth - 40, 180));
+    TextFont footer;
+    footer.family = u"Times New Roman";
+    footer.heightDots = 28;
+    footer.italic = true;
+    OutputText(dc, canvas, 120, photoTop + 200, u"Thank you for your visit", footer);
+    canvas.SendBands(dc, 64);
+}
+
+}  // namespace
+
+int RunMainJob(std::ostream& out, std::ostream& err)
+{
+    const std::string queue = "LT-77";
+    if (auto e = CreateQueue(queue)) {
+        err << "lt77host: " << *e << '\n';
+        return 1;
+    }
+    // The trace and the journal on so that the run leaves both; error
+    // diffusion for the photo.
+    auto settings = DefaultSettings();
+    settings[IDX_TRACE_ON] = 1;
+    settings[IDX_JOURNAL_ON] = 1;
+    settings[IDX_HALFTONE] = 1;
+    auto write = [&](const std::array<uint8_t, kSettingsCount>& values) {
+        return SetPrinterData(queue, "PrinterDriverData\\Properties", "MISC",
+                              PrinterDataValue{REG_BINARY_TYPE, std::vector<uint8_t>(values.begin(), values.end())});
+    };
+    if (auto e = write(settings)) {
+        err << "lt77host: " << *e << '\n';
+        return 1;
+    }
+    out << "queue file:   " << QueueFilePath(queue) << '\n';
+
+    // The logo goes through a file, as an application would load it.
+    const std::string logoPath = HostPathOf("C:\\Users\\Public\\logo") + PictureExtension();
+    std::filesystem::create_directories(std::filesystem::path(logoPath).parent_path());
+    if (const std::string e = WritePicture(MakeLogo(), logoPath); !e.empty()) {
+        err << "lt77host: " << e << '\n';
+        return 1;
+    }
+    const auto read = ReadPicture(logoPath);
+    if (const auto* e = std::get_if<std::string>(&read)) {
+        err << "lt77host: " << *e << '\n';
+        return 1;
+    }
+    const RasterPicture logo = std::get<RasterPicture>(read);
+
+    std::string error;
+    auto plugin = LoadedPlugin::Load(DefaultPluginPath(), error);
+    if (!plugin) {
+        err << "lt77host: " << error << '\n';
+        return 1;
+    }
+    JobSpec spec;
+    spec.queue = queue;
+    spec.jobId = 1;
+    spec.document = u"Sample receipt";
+    spec.bitsPerPixel = 8;
+    spec.drawPage = [&logo](DeviceContext& dc, int) { DrawReceipt(dc, logo); };
+    out << "-- receipt at full size\n";
+    if (const int rc = ReportJob(RunJob(*plugin, spec), out, err); rc != 0) return rc;
+
+    settings[IDX_REDUCTION_ON] = 1;
+    settings[IDX_REDUCTION_RATE] = 1;  // 75 %
+    if (auto e = write(settings)) {
+        err << "lt77host: " << *e << '\n';
+        return 1;
+    }
+    spec.jobId = 2;
+    spec.document = u"Sample receipt, reduced";
+    out << "-- the same receipt reduced to 75 %\n";
+    return ReportJob(RunJob(*plugin, spec), out, err);
+}
+
+}  // namespace lt77::host
