@@ -67,7 +67,23 @@ public:
                 result_.picture.pixels[static_cast<std::size_t>(first + y) * result_.picture.width + x] = value;
             }
     }
-    void Mark(StreamMark::Kind kind, uint32_t page = 0) { result_.marks.push_back({kind, result_.picture.height, page}); }
+    void Mark(StreamMark::Kind kind, uint32_t page = 0)
+    {
+        StreamMark m{};
+        m.kind = kind;
+        m.row = result_.picture.height;
+        m.page = page;
+        result_.marks.push_back(std::move(m));
+    }
+    // A device line: the printer prints it and feeds `rows` dots.
+    void AddLine(StreamMark mark)
+    {
+        mark.row = result_.picture.height;
+        Widen(std::max<uint32_t>(result_.picture.width, 8));
+        result_.picture.height += mark.rows;
+        result_.picture.pixels.resize(static_cast<std::size_t>(result_.picture.width) * result_.picture.height, 0xFF);
+        result_.marks.push_back(std::move(mark));
+    }
     void Fail(std::string message) { result_.error = std::move(message); }
     DecodedStream Take() { return std::move(result_); }
 
@@ -85,6 +101,46 @@ private:
     }
     DecodedStream result_;
 };
+
+// A resident-font line: its select, size and position commands, the text,
+// then the feed that prints it (1B 4A n) and one zero byte.
+std::size_t DeviceLine(std::span<const uint8_t> s, std::size_t pos, Builder& out)
+{
+    StreamMark mark{};
+    mark.kind = StreamMark::Kind::DeviceText;
+    std::size_t p = pos;
+    auto at = [&](std::initializer_list<uint8_t> bytes) {
+        if (p + bytes.size() > s.size()) return false;
+        return std::equal(bytes.begin(), bytes.end(), s.begin() + static_cast<std::ptrdiff_t>(p));
+    };
+    if (at({0x1B, 0x74}) && p + 14 <= s.size() && s[p + 3] == 0x08 && s[p + 4] == 0x4D && s[p + 5] == 0x00 &&
+        s[p + 7] == 0x1D && s[p + 8] == 0x21 && s[p + 10] == 0x1B && s[p + 11] == 0x24) {
+        mark.widthFactor = static_cast<uint8_t>((s[p + 9] >> 4) + 1);
+        mark.heightFactor = static_cast<uint8_t>((s[p + 9] & 0x0F) + 1);
+        mark.x = Le16(s, p + 12);
+        p += 14;
+    } else if (at({0x1C, 0x26})) {
+        mark.doubleByte = true;
+        p += 2;
+        if (at({0x1C, 0x43, 0x01})) p += 3;
+        if (!at({0x1D, 0x21}) || p + 7 > s.size() || s[p + 3] != 0x1B || s[p + 4] != 0x24) return 0;
+        mark.widthFactor = static_cast<uint8_t>((s[p + 2] >> 4) + 1);
+        mark.heightFactor = static_cast<uint8_t>((s[p + 2] & 0x0F) + 1);
+        mark.x = Le16(s, p + 5);
+        p += 7;
+    } else {
+        return 0;
+    }
+    const std::size_t textStart = p;
+    while (p + 3 < s.size() && !(s[p] == 0x1B && s[p + 1] == 0x4A && s[p + 3] == 0x00)) ++p;
+    if (p + 3 >= s.size()) return 0;
+    std::size_t textEnd = p;
+    if (mark.doubleByte && textEnd >= textStart + 2 && s[textEnd - 2] == 0x1C && s[textEnd - 1] == 0x2E) textEnd -= 2;
+    mark.text.assign(s.begin() + static_cast<std::ptrdiff_t>(textStart), s.begin() + static_cast<std::ptrdiff_t>(textEnd));
+    mark.rows = s[p + 2];
+    out.AddLine(std::move(mark));
+    return p + 4 - pos;
+}
 
 }  // namespace
 
@@ -136,6 +192,10 @@ DecodedStream DecodeRasterStream(std::span<const uint8_t> s)
                                                   s.begin() + static_cast<std::ptrdiff_t>(pos + 14 + size)));
             out.AddDivision(bytesPerRow, rows, planes);
             pos += 14 + size + 1;
+            continue;
+        }
+        if (const std::size_t used = DeviceLine(s, pos, out)) {
+            pos += used;
             continue;
         }
         if (At(s, pos, kCutTail)) {

@@ -21,10 +21,19 @@ struct RasterPicture {
 
 // Something in the stream besides raster rows.
 struct StreamMark {
-    enum class Kind { PageMark, Cut, Feed };
+    enum class Kind { PageMark, Cut, Feed, DeviceText };
     Kind kind;
     uint32_t row;        // picture row where it happens
     uint32_t page = 0;   // the page number of a page mark
+    // A line in a resident font: where it starts, its magnification (width
+    // and height factors) and its bytes in the font's code page. The
+    // picture holds white rows for it, as many as the line feeds.
+    uint32_t x = 0;
+    uint32_t rows = 0;
+    uint8_t widthFactor = 1;
+    uint8_t heightFactor = 1;
+    bool doubleByte = false;
+    std::vector<uint8_t> text;
 };
 
 struct DecodedStream {
