@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "common/settings.h"
+#include "host/driver_data.h"
 #include "host/job_report.h"
 #include "host/job_runner.h"
 #include "host/main_job.h"
@@ -26,6 +27,10 @@ constexpr const char* kUsage =
     "  set-setting QUEUE INDEX VALUE                 one byte of the MISC settings\n"
     "  show-queue QUEUE                              the queue file, checked\n"
     "  run-job QUEUE [--job N] [--pages P] [--copies C] [--document NAME]\n"
+    "  set-text-key QUEUE INDEX MARKER [--image NAME] [--text TEXT] [--coupon NAME]\n"
+    "  set-barcode QUEUE 1d|2d SLOT 'HEX BYTES'      one slot of the barcode tables\n"
+    "  set-control-code CHAR 'HEX BYTES'             one line of the control-code table LT77.INI\n"
+    "  install-image NAME PICTURE                    a PNG or BMP as NAME.bin for text keys and coupons\n"
     "  picture STREAM OUT                            what the printer would print of a spool or journal file\n"
     "  main-job                                      the sample receipt on a fresh queue\n";
 
@@ -94,7 +99,8 @@ std::unique_ptr<LoadedPlugin> Load(std::ostream& err)
 
 int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::ostream& err)
 {
-    Args args = Split(rawArgs, {"--root", "--job", "--pages", "--copies", "--document", "--key"});
+    Args args = Split(rawArgs, {"--root", "--job", "--pages", "--copies", "--document", "--key", "--image", "--text",
+                                "--coupon"});
     if (auto it = args.options.find("--root"); it != args.options.end()) {
         std::error_code ec;
         std::filesystem::create_directories(it->second, ec);
@@ -152,6 +158,40 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         return ReportJob(RunJob(*plugin, spec), out, err);
     }
     if (command == "main-job") return RunMainJob(out, err);
+    if (command == "set-text-key" && need(3)) {
+        const auto index = Number(args.positional[2]);
+        if (!index) return Fail(err, "the index must be a number");
+        if (auto e = SetTextKey(args.positional[1], static_cast<int>(*index), args.positional[3], args.options["--image"],
+                                args.options["--text"], args.options["--coupon"]))
+            return Fail(err, *e);
+        return 0;
+    }
+    if (command == "set-barcode" && need(4)) {
+        const bool twoD = args.positional[2] == "2d";
+        if (!twoD && args.positional[2] != "1d") return Fail(err, "the table is 1d or 2d");
+        const auto slot = Number(args.positional[3]);
+        auto decoded = DecodeTypedValue("binary: " + args.positional[4]);
+        if (auto* e = std::get_if<std::string>(&decoded)) return Fail(err, *e);
+        if (!slot) return Fail(err, "the slot must be a number");
+        if (auto e = SetBarcodeSlot(args.positional[1], twoD, static_cast<int>(*slot),
+                                    std::get<PrinterDataValue>(decoded).bytes))
+            return Fail(err, *e);
+        return 0;
+    }
+    if (command == "set-control-code" && need(2)) {
+        if (args.positional[1].size() != 1) return Fail(err, "give one character");
+        auto decoded = DecodeTypedValue("binary: " + args.positional[2]);
+        if (auto* e = std::get_if<std::string>(&decoded)) return Fail(err, *e);
+        if (auto e = SetControlCode(args.positional[1][0], std::get<PrinterDataValue>(decoded).bytes)) return Fail(err, *e);
+        return 0;
+    }
+    if (command == "install-image" && need(2)) {
+        const auto picture = ReadPicture(args.positional[2]);
+        if (auto* e = std::get_if<std::string>(&picture)) return Fail(err, *e);
+        if (auto e = InstallImageFile(args.positional[1], RasterCommandFor(std::get<RasterPicture>(picture))))
+            return Fail(err, *e);
+        return 0;
+    }
     if (command == "picture" && need(2)) {
         std::ifstream in(args.positional[1], std::ios::binary);
         if (!in) return Fail(err, args.positional[1] + ": cannot read the file");

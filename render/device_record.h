@@ -68,6 +68,7 @@ struct OemPDEV {
     std::vector<uint8_t> colorTable;  // blue, green, red, 0 per entry
     DWORD dwColorCount = 0;
     HPALETTE hPalette = nullptr;
+    HANDLE hPrinter = nullptr;  // the core's handle of the queue, for its printer data
 
     bool bNothingToPrint = false;
     BOOL bBlankBand = 0;
@@ -83,6 +84,8 @@ struct OemPDEV {
 
     BOOL bNoCutNoFeeds = 0;
     BOOL bNoCutNoFeeds2 = 0;
+    // Coupon names collected for the document ("/"-joined in the original
+    // record), in the order they were first met.
     std::vector<std::string> couponImgNames;
 
     // Frees the page-level blocks and zeroes their sizes.

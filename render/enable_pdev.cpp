@@ -137,6 +137,7 @@ OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiIn
     if (haveDevInfo) pdev->hPalette = pDevInfo->hpalDefault;
 
     HANDLE hPrinter = pdevobj != nullptr ? pdevobj->hPrinter : nullptr;
+    pdev->hPrinter = hPrinter;
     LoadSettingsValues(*pdev, hPrinter);
     if (pdev->m_UIInfo.byteValue[IDX_TRACE_ON] == 0) SwitchTraceOffForGood(platform);
 

@@ -9,6 +9,7 @@
 #include "render/device_font.h"
 #include "render/module_state.h"
 #include "render/picture_rects.h"
+#include "render/text_keys.h"
 #include "render/trace.h"
 
 namespace lt77 {
@@ -209,11 +210,24 @@ void AddDevFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDeta
     std::vector<uint8_t> slot1;
     uint8_t recordType = static_cast<uint8_t>(type);
     if (type == FTYPE_DEVICE_FONT) {
+        const bool textKeys = v[IDX_TEXT_KEY_ON] == 1;
+        if (textKeys) {
+            SaveCouponImgName(pdev, std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+            TextReplacementWithText(pdev, text, CodePageOfFamily(family));
+        }
         if (rate != 1.0f || v[IDX_ROTATION] != 0 || v[IDX_PREVIEW_ON] != 0) {
             TraceLog("AddDevFontInfoToBuf : Set the font type as TTF");
             recordType = FTYPE_TRUETYPE;
             slot1 = Utf16Bytes(font.familyName, 2 * font.familyName.size() + 1);
-            text = Utf16Bytes(text16, 2 * static_cast<std::size_t>(str.glyphs) + 1);
+            // Alternate texts belong in the picture too.
+            const std::u16string drawn =
+                textKeys ? ModulePlatform().codePages.ToWide(CodePageOfFamily(family),
+                                                             std::string(text.begin(), text.end()))
+                         : text16;
+            text = Utf16Bytes(drawn, 2 * drawn.size() + 1);
+        } else if (textKeys && AddTextKeyImgBufAndDevFontData(pdev, str, font, family, text) > 0) {
+            TraceLog("AddDevFontInfoToBuf : END");
+            return;
         } else {
             slot1 = GetDevFontCommand(family, text, Clamp16(str.background.left), height);
         }

@@ -1,18 +1,268 @@
 #include "render/text_keys.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "render/device_font.h"
+#include "render/module_state.h"
+#include "render/text_capture.h"
 #include "render/trace.h"
 
 namespace lt77 {
+namespace {
+
+constexpr std::string_view kNull = "_NULL_";
+constexpr unsigned kUtf8CodePage = 65001;
+
+struct Definition {
+    std::string key, image, coupon;
+    std::string alternate;  // in the string's code page
+};
+
+// The number of definitions: the first byte of the value (as text when the
+// utility wrote it as a string).
+int DefinitionCount(const OemPDEV& pdev)
+{
+    const auto value = GetPrinterDataFromReg(pdev, "NumTextKey", kUtf8CodePage);
+    if (!value || value->empty()) return -1;
+    return static_cast<uint8_t>((*value)[0]);
+}
+
+std::optional<Definition> ReadDefinition(const OemPDEV& pdev, int index, unsigned textCodePage, const char* caller)
+{
+    char name[16];
+    std::snprintf(name, sizeof(name), "TextKey%02d", index);
+    const auto utf8 = GetPrinterDataFromReg(pdev, name, kUtf8CodePage);
+    if (!utf8) {
+        TraceLog("%s : GetPrinterDataFromReg returned NULL. (%s)", caller, name);
+        return std::nullopt;
+    }
+    Definition d;
+    d.key = GetTokenFromTextKeyData(*utf8, TEXT_KEY).value_or("");
+    d.image = GetTokenFromTextKeyData(*utf8, REPLACE_IMAGE).value_or("");
+    d.coupon = GetTokenFromTextKeyData(*utf8, COUPON_IMAGE).value_or("");
+    if (const auto inPage = GetPrinterDataFromReg(pdev, name, textCodePage))
+        d.alternate = GetTokenFromTextKeyData(*inPage, ALTERNATE_TEXT).value_or("");
+    return d;
+}
+
+bool MatchesAt(std::span<const uint8_t> text, std::size_t p, std::string_view marker)
+{
+    return p + marker.size() <= text.size() &&
+           std::equal(marker.begin(), marker.end(), text.begin() + static_cast<std::ptrdiff_t>(p),
+                      [](char m, uint8_t t) { return static_cast<uint8_t>(m) == t; });
+}
+
+// An image name becomes a file name: it must stay a plain name in the
+// driver's folder.
+bool IsPlainName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..") return false;
+    if (name.find("..") != std::string_view::npos) return false;
+    return name.find_first_of("\\/:*?\"<>|") == std::string_view::npos;
+}
+
+}  // namespace
+
+std::optional<std::string> GetPrinterDataFromReg(const OemPDEV& pdev, std::string_view valueName, unsigned codePage)
+{
+    if (pdev.hPrinter == nullptr) {
+        TraceLog("GetPrinterDataFromReg : pdevobj->hPrinter is NULL.");
+        return std::nullopt;
+    }
+    Platform& platform = ModulePlatform();
+    PrinterDataValue value;
+    const DWORD error = platform.spooler.GetData(pdev.hPrinter, kTextKeyKey, valueName, 0x10000, value);
+    if (error != 0) {
+        TraceLog("GetPrinterDataFromReg : GetPrinterDataEx failed. (%d)", static_cast<int>(error));
+        return std::nullopt;
+    }
+    if (value.bytes.size() <= 1) return std::string(value.bytes.begin(), value.bytes.end());
+    std::u16string wide;
+    for (std::size_t i = 0; i + 1 < value.bytes.size(); i += 2) {
+        const auto c = static_cast<char16_t>(value.bytes[i] | (value.bytes[i + 1] << 8));
+        if (c == 0) break;
+        wide.push_back(c);
+    }
+    return codePage == kUtf8CodePage ? Utf16ToUtf8(wide) : platform.codePages.FromWide(codePage, wide);
+}
+
+std::optional<std::string> GetTokenFromTextKeyData(std::string_view definition, TextKeyField field)
+{
+    static const char* const kFieldNames[] = {"TEXT_KEY", "REPLACE_IMAGE", "ALTERNATE_TEXT", "COUPON_IMAGE"};
+    TraceLog("GetTokenFromTextKeyData : %s", kFieldNames[field]);
+    std::vector<std::string_view> tokens;
+    std::size_t p = 0;
+    while (p < definition.size() && tokens.size() < 4) {
+        while (p < definition.size() && definition[p] == '\t') ++p;  // consecutive TABs are one separator
+        if (p >= definition.size()) break;
+        std::size_t end = definition.find('\t', p);
+        if (end == std::string_view::npos) end = definition.size();
+        tokens.push_back(definition.substr(p, end - p));
+        const std::string shown(tokens.back());
+        TraceLog("GetTokenFromTextKeyData : TOKEN-%d : %s, %d", static_cast<int>(tokens.size()), shown.c_str(),
+                 static_cast<int>(shown.size()));
+        p = end;
+    }
+    if (tokens.empty()) {
+        TraceLog("GetTokenFromTextKeyData :  FIRST TOKEN-1 is NULL");
+        return std::nullopt;
+    }
+    if (static_cast<std::size_t>(field) >= tokens.size()) return std::nullopt;
+    const std::string_view token = tokens[field];
+    if (token.substr(0, kNull.size()) == kNull || token.empty()) return std::nullopt;
+    return std::string(token);
+}
+
+bool CheckCouponNameAlreadyExist(const OemPDEV& pdev, std::string_view name)
+{
+    if (pdev.couponImgNames.empty()) {
+        TraceLog("CheckCouponNameAlreadyExist : pOemPDEV->dwCouponImgNameLength == 0");
+        return false;
+    }
+    return std::find(pdev.couponImgNames.begin(), pdev.couponImgNames.end(), name) != pdev.couponImgNames.end();
+}
+
+bool SaveCouponImgName(OemPDEV& pdev, std::string_view text)
+{
+    const int count = DefinitionCount(pdev);
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    for (int i = 0; i < count; ++i) {
+        const auto d = ReadDefinition(pdev, i, kUtf8CodePage, "SaveCouponImgName");
+        if (!d || d->key.empty() || d->coupon.empty()) continue;
+        for (std::size_t p = 0; p + d->key.size() <= bytes.size(); ++p) {
+            if (!MatchesAt(bytes, p, d->key)) continue;
+            if (pdev.couponImgNames.empty()) {
+                TraceLog("SaveCouponImgName : adding a coupon name without checking at first time.");
+                pdev.couponImgNames.push_back(d->coupon);
+            } else if (CheckCouponNameAlreadyExist(pdev, d->coupon)) {
+                TraceLog("SaveCouponImgName : The coupon name, '%s' already exist.", d->coupon.c_str());
+                break;
+            } else {
+                pdev.couponImgNames.push_back(d->coupon);
+            }
+        }
+    }
+    return true;
+}
+
+bool TextReplacementWithText(const OemPDEV& pdev, std::vector<uint8_t>& text, unsigned codePage)
+{
+    const int count = DefinitionCount(pdev);
+    if (count <= 0) return false;
+    for (int i = 0; i < count; ++i) {
+        const auto d = ReadDefinition(pdev, i, codePage, "TextReplacementWithText");
+        if (!d || d->key.empty() || d->alternate.empty()) continue;
+        const std::size_t k = d->key.size(), a = d->alternate.size();
+        std::size_t p = 0;
+        while (p + k <= text.size()) {
+            if (!MatchesAt(text, p, d->key)) {
+                ++p;
+                continue;
+            }
+            TraceLog("TextReplacementWithText : dwStartIndex : %u", static_cast<unsigned>(p));
+            if (a == k) {
+                std::copy(d->alternate.begin(), d->alternate.end(), text.begin() + static_cast<std::ptrdiff_t>(p));
+            } else {
+                text.erase(text.begin() + static_cast<std::ptrdiff_t>(p), text.begin() + static_cast<std::ptrdiff_t>(p + k));
+                text.insert(text.begin() + static_cast<std::ptrdiff_t>(p), d->alternate.begin(), d->alternate.end());
+            }
+            p += a;  // the inserted text is not searched again
+        }
+    }
+    return true;
+}
+
+std::vector<uint8_t> GetTextKeyImgBufFromFile(std::string_view imageName)
+{
+    if (!IsPlainName(imageName)) {
+        TraceLog("GetTextKeyImgBufFromFile : CreateFile returned NULL. (%d)", static_cast<int>(syserr::kInvalidParameter));
+        return {};
+    }
+    Platform& platform = ModulePlatform();
+    const std::string path =
+        JoinPath(JoinPath(platform.files.WindowsFolder(), "LT-77"), std::string(imageName) + ".bin");
+    auto bytes = platform.files.ReadWhole(path);
+    if (!bytes) {
+        TraceLog("GetTextKeyImgBufFromFile : CreateFile returned NULL. (%d)", static_cast<int>(syserr::kFileNotFound));
+        return {};
+    }
+    return std::move(*bytes);
+}
+
+std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const StringDetails& str, const FontDetails& font,
+                                           std::string_view familyName, const std::vector<uint8_t>& text)
+{
+    if (text.empty()) {
+        TraceLog("AddTextKeyImgBufAndDevFontData : szAnsiText is NULL.");
+        return 0;
+    }
+    const int count = DefinitionCount(pdev);
+    if (count < 0) return 0;
+    std::vector<Definition> definitions;
+    for (int i = 0; i < count; ++i)
+        if (auto d = ReadDefinition(pdev, i, kUtf8CodePage, "AddTextKeyImgBufAndDevFontData"))
+            if (!d->key.empty() && !d->image.empty()) definitions.push_back(std::move(*d));
+
+    const int32_t height = GetFontHeight(&font);
+    const auto x = static_cast<uint32_t>(std::clamp<LONG>(str.background.left, 0, 0xFFFF));
+    std::size_t total = 0;
+    std::size_t p = 0;
+    while (p < text.size()) {
+        const Definition* found = nullptr;
+        std::size_t at = text.size();
+        for (const auto& d : definitions) {
+            const auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(p), text.end(), d.key.begin(),
+                                        d.key.end(), [](uint8_t t, char m) { return t == static_cast<uint8_t>(m); });
+            if (it != text.end()) {
+                found = &d;
+                at = static_cast<std::size_t>(it - text.begin());
+                TraceLog("AddTextKeyImgBufAndDevFontData : '%s' exists in the string.", d.key.c_str());
+                break;
+            }
+        }
+        if (at > p) {
+            std::vector<uint8_t> segment(text.begin() + static_cast<std::ptrdiff_t>(p),
+                                         text.begin() + static_cast<std::ptrdiff_t>(at));
+            const auto command = GetDevFontCommand(familyName, segment, x, height);
+            if (!command.empty() && AddFontDataToBuf(pdev, FTYPE_DEVICE_FONT, height, command, segment, str, font))
+                total += command.size();
+        }
+        if (found == nullptr) break;
+        const auto image = GetTextKeyImgBufFromFile(found->image);
+        if (!image.empty() && AddFontDataToBuf(pdev, FTYPE_DEVICE_FONT, height, image, {}, str, font))
+            total += image.size();
+        p = at + found->key.size();
+    }
+    return total;
+}
 
 bool SendCouponImageData(JobContext& job)
 {
     TraceLog("SendCouponImageData : START");
-    // Coupon names are only collected once text keys are captured; until a
-    // page collects one there is nothing to print here.
-    const bool nothing = job.pdev.couponImgNames.empty();
+    if (job.pdev.couponImgNames.empty()) {
+        TraceLog("SendCouponImageData : END");
+        return true;
+    }
+    const std::vector<std::string> names = std::move(job.pdev.couponImgNames);
     job.pdev.couponImgNames.clear();
+    std::vector<uint8_t> block;
+    for (const auto& name : names) {
+        TraceLog("SendCouponImageData : szToken : %s", name.c_str());
+        const auto image = GetTextKeyImgBufFromFile(name);
+        block.insert(block.end(), image.begin(), image.end());
+    }
+    bool ok = true;
+    if (!block.empty()) {
+        TraceLog("SendCouponImageData : dwCouponImgBufSize : %u", static_cast<unsigned>(block.size()));
+        // Resumed like the page buffer: a short write must not lose the rest.
+        const std::size_t taken = WriteToSpooler(job.core, job.pdevobj, block, kSpoolChunkBytes);
+        TraceLog("SendCouponImageData : dwResult : %u", static_cast<unsigned>(taken));
+        if (job.outputs.IsOpen()) job.outputs.WritePrintDataToFile(block);
+        ok = taken == block.size();
+    }
     TraceLog("SendCouponImageData : END");
-    return nothing;
+    return ok;
 }
 
 }  // namespace lt77

@@ -1,13 +1,51 @@
-// Text keys and coupons: printer data that replaces marked text by other
-// text or by stored images, and coupon images collected for the document's end.
+// Text keys: markers in device-font text that the operator defined in the
+// queue's printer data. A marker can be replaced by alternate text, printed
+// as a stored image, or collect a coupon image printed once at the end of
+// the document.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/engine.h"
 #include "render/job_commands.h"
 
 namespace lt77 {
 
+inline constexpr const char* kTextKeyKey = "TextKeyFunction";
+
+enum TextKeyField { TEXT_KEY = 0, REPLACE_IMAGE = 1, ALTERNATE_TEXT = 2, COUPON_IMAGE = 3 };
+
+// A printer data value of the text-key key: UTF-16 text converted to the
+// code page (raw bytes for a value of one byte). Null when it cannot be read.
+std::optional<std::string> GetPrinterDataFromReg(const OemPDEV& pdev, std::string_view valueName, unsigned codePage);
+
+// One field of a definition ("key<TAB>image<TAB>text<TAB>coupon"); null when
+// the field is missing or "_NULL_".
+std::optional<std::string> GetTokenFromTextKeyData(std::string_view definition, TextKeyField field);
+
+// Collects the coupon names of the markers found in the text; always true.
+bool SaveCouponImgName(OemPDEV& pdev, std::string_view text);
+bool CheckCouponNameAlreadyExist(const OemPDEV& pdev, std::string_view name);
+
+// Replaces markers by their alternate texts (converted to `codePage`, the
+// string's own); false without definitions.
+bool TextReplacementWithText(const OemPDEV& pdev, std::vector<uint8_t>& text, unsigned codePage);
+
+// Records the text as device-font segments with marker images between
+// them; the number of command bytes recorded, 0 when the caller records the
+// string itself.
+std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const StringDetails& str, const FontDetails& font,
+                                           std::string_view familyName, const std::vector<uint8_t>& text);
+
+// The bytes of <Windows>\LT-77\<name>.bin; empty on failure. Names that would
+// lead out of that folder are refused.
+std::vector<uint8_t> GetTextKeyImgBufFromFile(std::string_view imageName);
+
 // Writes the coupon images collected during the document (spooler and
-// journal) and forgets them; nothing when none were collected.
+// journal) and forgets them.
 bool SendCouponImageData(JobContext& job);
 
 }  // namespace lt77
