@@ -150,6 +150,8 @@ DecodedStream DecodeRasterStream(std::span<const uint8_t> s)
     std::size_t pos = 0;
     std::vector<std::vector<uint8_t>> planes;
     std::vector<uint8_t> expanded;
+    uint32_t position = 0;   // the last absolute print position (1B 24)
+    uint32_t barHeight = 162;  // the last bar height (1D 68); the printer's own default
     while (pos < s.size()) {
         if (At(s, pos, kCompressedHead) && pos + 15 <= s.size()) {
             // One division: planes until the end marker.
@@ -192,6 +194,56 @@ DecodedStream DecodeRasterStream(std::span<const uint8_t> s)
                                                   s.begin() + static_cast<std::ptrdiff_t>(pos + 14 + size)));
             out.AddDivision(bytesPerRow, rows, planes);
             pos += 14 + size + 1;
+            continue;
+        }
+        // The printer's own bit image, as stored images and coupons carry it.
+        if (pos + 8 <= s.size() && s[pos] == 0x1D && s[pos + 1] == 0x76 && s[pos + 2] == 0x30) {
+            const uint32_t bytesPerRow = Le16(s, pos + 4);
+            const uint32_t rows = Le16(s, pos + 6);
+            const std::size_t size = static_cast<std::size_t>(bytesPerRow) * rows;
+            if (pos + 8 + size > s.size()) {
+                out.Fail("bit image data ends early");
+                return out.Take();
+            }
+            planes.assign(1, std::vector<uint8_t>(s.begin() + static_cast<std::ptrdiff_t>(pos + 8),
+                                                  s.begin() + static_cast<std::ptrdiff_t>(pos + 8 + size)));
+            out.AddDivision(bytesPerRow, rows, planes);
+            pos += 8 + size;
+            continue;
+        }
+        if (pos + 4 <= s.size() && s[pos] == 0x1B && s[pos + 1] == 0x24) {
+            position = Le16(s, pos + 2);
+            pos += 4;
+            continue;
+        }
+        if (pos + 3 <= s.size() && s[pos] == 0x1D && s[pos + 1] == 0x68) {
+            barHeight = s[pos + 2];
+            pos += 3;
+            continue;
+        }
+        if (pos + 4 <= s.size() && s[pos] == 0x1D && s[pos + 1] == 0x6B && s[pos + 2] >= 65) {
+            const std::size_t n = s[pos + 3];
+            if (pos + 4 + n > s.size()) {
+                out.Fail("barcode data ends early");
+                return out.Take();
+            }
+            StreamMark mark{};
+            mark.kind = StreamMark::Kind::Barcode;
+            mark.x = position;
+            mark.rows = barHeight;
+            mark.text.assign(s.begin() + static_cast<std::ptrdiff_t>(pos + 4), s.begin() + static_cast<std::ptrdiff_t>(pos + 4 + n));
+            out.AddLine(std::move(mark));
+            pos += 4 + n;
+            continue;
+        }
+        if (pos + 8 <= s.size() && s[pos] == 0x1D && s[pos + 1] == 0x28 && s[pos + 2] == 0x6B && s[pos + 3] == 0x03 &&
+            s[pos + 4] == 0x00 && s[pos + 6] == 0x51 && s[pos + 7] == 0x30) {
+            StreamMark mark{};
+            mark.kind = StreamMark::Kind::Symbol2D;
+            mark.x = position;
+            mark.rows = 120;
+            out.AddLine(std::move(mark));
+            pos += 8;
             continue;
         }
         if (const std::size_t used = DeviceLine(s, pos, out)) {

@@ -21,13 +21,15 @@ struct RasterPicture {
 
 // Something in the stream besides raster rows.
 struct StreamMark {
-    enum class Kind { PageMark, Cut, Feed, DeviceText };
+    enum class Kind { PageMark, Cut, Feed, DeviceText, Barcode, Symbol2D };
     Kind kind;
     uint32_t row;        // picture row where it happens
     uint32_t page = 0;   // the page number of a page mark
-    // A line in a resident font: where it starts, its magnification (width
-    // and height factors) and its bytes in the font's code page. The
-    // picture holds white rows for it, as many as the line feeds.
+    // A line in a resident font (or a barcode or two-dimensional symbol the
+    // printer draws itself): where it starts, its magnification (width and
+    // height factors) and its bytes in the font's code page (the barcode's
+    // data). The picture holds white rows for it: as many as the line feeds,
+    // the bar height, or the symbol's size.
     uint32_t x = 0;
     uint32_t rows = 0;
     uint8_t widthFactor = 1;

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <optional>
 
 #include "common/settings.h"
+#include "host/driver_data.h"
 #include "host/job_runner.h"
 #include "host/job_report.h"
 #include "host/page_canvas.h"
@@ -80,8 +82,12 @@ void DrawReceipt(DeviceContext& dc, const RasterPicture& logo)
     canvas.FillRect(24, y + 6, kWidth - 24, y + 9, 0);
     OutputText(dc, canvas, 24, y + 20, u"TOTAL  12.50", Device(u"FontA2x2"));
     OutputText(dc, canvas, 24, y + 80, u"\uAC10\uC0AC\uD569\uB2C8\uB2E4", Device(u"Korean1x1"));
+    // A text key: the marker prints the shop's stamp and collects a coupon.
+    OutputText(dc, canvas, 24, y + 112, u"Member {STAMP} thanks", Device(u"FontA1x1"));
+    OutputText(dc, canvas, 24, y + 150, u"{C20261208", Device(u"Code128"));
+    OutputText(dc, canvas, 330, y + 150, u"https://lt77.example/r/1", Device(u"QR Code"));
 
-    const int32_t photoTop = y + 130;
+    const int32_t photoTop = y + 260;
     canvas.DrawPicture(dc, 20, photoTop, kWidth - 40, 180, Photo(kWidth - 40, 180));
     TextFont footer;
     footer.family = u"Times New Roman";
@@ -89,6 +95,40 @@ void DrawReceipt(DeviceContext& dc, const RasterPicture& logo)
     footer.italic = true;
     OutputText(dc, canvas, 120, photoTop + 200, u"Thank you for your visit", footer);
     canvas.SendBands(dc, 64);
+}
+
+// A document that only opens the cash drawer: one character in the
+// control-code font.
+void DrawDrawerOnly(DeviceContext& dc)
+{
+    PageCanvas canvas(kWidth, 64, 1);
+    TextFont control;
+    control.family = u"FontControl";
+    control.device = true;
+    OutputText(dc, canvas, 0, 0, u"F", control);
+    canvas.SendBands(dc, 64);
+}
+
+std::optional<std::string> InstallTextKeys(const std::string& queue, const RasterPicture& logo)
+{
+    if (auto e = SetTextKey(queue, 0, "{STAMP}", "STAMP", "", "COUPON1")) return e;
+    // The stamp is the logo at half size, the coupon a framed block.
+    RasterPicture stamp;
+    stamp.width = logo.width / 2;
+    stamp.height = logo.height / 2;
+    for (uint32_t y = 0; y < stamp.height; ++y)
+        for (uint32_t x = 0; x < stamp.width; ++x) stamp.pixels.push_back(logo.At(2 * x, 2 * y));
+    if (auto e = InstallImageFile("STAMP", RasterCommandFor(stamp))) return e;
+    RasterPicture coupon;
+    coupon.width = 384;
+    coupon.height = 96;
+    for (uint32_t y = 0; y < coupon.height; ++y)
+        for (uint32_t x = 0; x < coupon.width; ++x) {
+            const bool frame = x < 4 || y < 4 || x >= coupon.width - 4 || y >= coupon.height - 4;
+            const bool stripe = y > 40 && y < 56 && (x / 16) % 2 == 0;
+            coupon.pixels.push_back(frame || stripe ? 0 : 255);
+        }
+    return InstallImageFile("COUPON1", RasterCommandFor(coupon));
 }
 
 }  // namespace
@@ -106,6 +146,8 @@ int RunMainJob(std::ostream& out, std::ostream& err)
     settings[IDX_TRACE_ON] = 1;
     settings[IDX_JOURNAL_ON] = 1;
     settings[IDX_HALFTONE] = 1;
+    settings[IDX_TEXT_KEY_ON] = 1;
+    settings[IDX_DRAWER1_AFTER] = 1;  // the drawer opens when the receipt is done
     auto write = [&](const std::array<uint8_t, kSettingsCount>& values) {
         return SetPrinterData(queue, "PrinterDriverData\\Properties", "MISC",
                               PrinterDataValue{REG_BINARY_TYPE, std::vector<uint8_t>(values.begin(), values.end())});
@@ -129,6 +171,10 @@ int RunMainJob(std::ostream& out, std::ostream& err)
         return 1;
     }
     const RasterPicture logo = std::get<RasterPicture>(read);
+    if (auto e = InstallTextKeys(queue, logo)) {
+        err << "lt77host: " << *e << '\n';
+        return 1;
+    }
 
     std::string error;
     auto plugin = LoadedPlugin::Load(DefaultPluginPath(), error);
@@ -154,6 +200,19 @@ int RunMainJob(std::ostream& out, std::ostream& err)
     spec.jobId = 2;
     spec.document = u"Sample receipt, reduced";
     out << "-- the same receipt reduced to 75 %\n";
+    if (const int rc = ReportJob(RunJob(*plugin, spec), out, err); rc != 0) return rc;
+
+    settings[IDX_REDUCTION_ON] = 0;
+    settings[IDX_DRAWER1_AFTER] = 0;
+    if (auto e = write(settings)) {
+        err << "lt77host: " << *e << '\n';
+        return 1;
+    }
+    spec.jobId = 3;
+    spec.document = u"Open the drawer";
+    spec.bitsPerPixel = 1;
+    spec.drawPage = [](DeviceContext& dc, int) { DrawDrawerOnly(dc); };
+    out << "-- a document that only opens the cash drawer\n";
     return ReportJob(RunJob(*plugin, spec), out, err);
 }
 
