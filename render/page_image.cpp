@@ -216,10 +216,7 @@ HRESULT CreateImageData(JobContext& job)
     }
     const float rate = ReductionRate(pdev);
 
-    BitmapInfoHeader header{};
-    static_assert(sizeof(header) == sizeof(pdev.bmInfoHeader));
-    std::memcpy(&header, &pdev.bmInfoHeader, sizeof(header));
-    if (!image.Decode(header, pdev.pBufStart, pdev.colorTable)) {
+    if (!image.Decode(pdev.bmInfoHeader, pdev.pBufStart, pdev.colorTable)) {
         TraceLog("CreateImageData : Decode failed.");
         return hr::kFail;
     }

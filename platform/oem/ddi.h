@@ -4,6 +4,7 @@
 // cross compiler has them.
 #pragma once
 
+#include "common/ximage/bitmap_header.h"
 #include "platform/oem/abi_types.h"
 
 namespace lt77 {
@@ -275,23 +276,9 @@ inline constexpr FLONG FO_SIM_ITALIC = 0x4000;
 
 namespace lt77 {
 
-struct BITMAPINFOHEADER {
-    DWORD biSize;
-    LONG biWidth;
-    LONG biHeight;
-    WORD biPlanes;
-    WORD biBitCount;
-    DWORD biCompression;
-    DWORD biSizeImage;
-    LONG biXPelsPerMeter;
-    LONG biYPelsPerMeter;
-    DWORD biClrUsed;
-    DWORD biClrImportant;
-};
-static_assert(sizeof(BITMAPINFOHEADER) == 40);
-static_assert(offsetof(BITMAPINFOHEADER, biBitCount) == 14);
-static_assert(offsetof(BITMAPINFOHEADER, biSizeImage) == 20);
-static_assert(offsetof(BITMAPINFOHEADER, biClrImportant) == 36);
+// The bitmap information header of the bands is the raster image object's
+// own header record (40 bytes, layout checked where it is declared).
+using BITMAPINFOHEADER = BitmapInfoHeader;
 
 struct OEMMEMORYUSAGE;
 struct UNIFONTOBJ;
