@@ -60,7 +60,8 @@ int32_t CxImage::DrawString(int32_t x, int32_t y, std::u16string_view text, Font
         char line[96];
         std::snprintf(line, sizeof(line), "CxImage::DrawString : Width = %d, Height = %d", GetWidth(), GetHeight());
         if (log) log(line);
-        Widen(*this, w + x - GetWidth());
+        // Text that starts left of the image may end inside it: nothing to add.
+        if (w + x > GetWidth()) Widen(*this, w + x - GetWidth());
         std::snprintf(line, sizeof(line), "CxImage::DrawString : Width = %d, Height = %d", GetWidth(), GetHeight());
         if (log) log(line);
     }
