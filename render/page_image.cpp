@@ -145,6 +145,12 @@ HRESULT ProcessBand(PDEVOBJ pdevobj, BYTE* pSrcBitmap, BITMAPINFOHEADER* header,
 
     const DWORD rows = static_cast<DWORD>(std::abs(header->biHeight));
     const DWORD size = BandStride(*header) * rows;
+    // The core's size must be the rows it describes, or the band is not what it claims.
+    if (header->biSizeImage != 0 && header->biSizeImage != size) {
+        TraceLog("ImageProcessing : the band's image size %u does not match %u rows of %u bytes.", header->biSizeImage,
+                 rows, BandStride(*header));
+        return hr::kFail;
+    }
     if (!blank && pSrcBitmap == nullptr) return hr::kFail;
     try {
         if (blank) {
@@ -340,14 +346,18 @@ bool CropImageTopAndBottom(OemPDEV& pdev, CxImage& image, DWORD widthBeforeCrop,
         } else if (rotation == 2) {
             if (H - L <= b) L = H - b;
         }
-        cropped = image.Crop(0, H - t - 1, W, H - L - 1);
+        // Rows t ... L - 1: exactly t rows off the top and everything from
+        // the last text row down (the shifted rectangle would drop row t and
+        // keep one row too many below).
+        cropped = image.Crop(0, H - t, W, H - L);
         if (cropped) pdev.bBlankBand = 0;
     } else if (t + b == 0) {
         TraceLog("CropImageTopAndBottom : CASE #3");
         return true;
     } else {
         TraceLog("CropImageTopAndBottom : CASE #2");
-        cropped = image.Crop(0, H - t - 1, W, b - 1);
+        // Rows t ... H - b - 1: exactly t rows off the top and b off the bottom.
+        cropped = image.Crop(0, H - t, W, b);
     }
     lastRow = static_cast<DWORD>(std::max(L, 0));
     if (!cropped) {

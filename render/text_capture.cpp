@@ -54,12 +54,14 @@ std::string FamilyNameUtf8(const FontDetails& font)
     return name;
 }
 
+// Matched without regard to case, as the command builder matches the family,
+// so that a line's commands and its text always agree on the code page.
 unsigned CodePageOfFamily(std::string_view family)
 {
-    if (family.find("Chinese2312") != std::string_view::npos) return 936;
-    if (family.find("ChineseBIG5") != std::string_view::npos) return 950;
-    if (family.find("Korean") != std::string_view::npos) return 949;
-    if (family.find("Japanese") != std::string_view::npos) return 932;
+    if (ContainsNoCase(family, "Chinese2312")) return 936;
+    if (ContainsNoCase(family, "ChineseBIG5")) return 950;
+    if (ContainsNoCase(family, "Korean")) return 949;
+    if (ContainsNoCase(family, "Japanese")) return 932;
     return CP_SYSTEM_ANSI;
 }
 

@@ -294,7 +294,7 @@ TEST_F(PagePipeline, ReceiptBinOverridesTicketSetting)
     EXPECT_EQ(Settings()[IDX_PAPER_TYPE], 0);
 }
 
-TEST_F(PagePipeline, TopAndBottomCropKeepsRowsAfterTopUpToHeightLessBottom)
+TEST_F(PagePipeline, TopAndBottomCropRemoveExactlyTheirRows)
 {
     UseTicketPaper();
     Settings()[IDX_COMPRESSION] = 0;
@@ -304,12 +304,12 @@ TEST_F(PagePipeline, TopAndBottomCropKeepsRowsAfterTopUpToHeightLessBottom)
     Settings()[IDX_BOTTOM_CROP_ROWS] = 10;
     FeedPage(fx, NumberedPage(100), 100, false);
     EXPECT_EQ(AddImageDataPerEachPage(fx.job), hr::kOk);
-    // Rows 6 ... 90: 85 rows of 4 bytes in one plain division.
+    // Rows 5 ... 89: 85 rows of 4 bytes in one plain division.
     const auto out = fx.buffer.Bytes();
     ASSERT_EQ(out.size(), 14u + 85u * 4u + 1u);
     EXPECT_EQ(Hex(out.first(14)), "00 00 00 1B 4A 00 1D 76 30 00 04 00 55 00");
     for (std::size_t k = 0; k < 85; ++k) {
-        ASSERT_EQ(out[14 + 4 * k], 6 + k) << "output row " << k;
+        ASSERT_EQ(out[14 + 4 * k], 5 + k) << "output row " << k;
         ASSERT_EQ(out[14 + 4 * k + 1], 0x00) << "output row " << k;
     }
     EXPECT_EQ(out.back(), 0x00);
@@ -510,14 +510,14 @@ TEST(CropImageTopAndBottom, Cases)
     const Row rows[] = {
         {"no rotation, no crop", 0, 1, -1, -1, 4, 100, 0, 100, 100, 1},
         {"crop rows given but switched off", 0, 0, -1, -1, 4, 100, 0, 100, 100, 0},
-        {"#2 top 5, bottom 10", 0, 0, 5, 10, 4, 100, 6, 85, 100, 0},
-        {"#2 top 5, no bottom", 0, 0, 5, 0, 4, 100, 6, 94, 100, 0},
-        {"#2 no top, bottom 10", 0, 0, 0, 10, 4, 100, 1, 90, 100, 0},
-        {"#2 on roll paper without rotation", 0, 1, 5, 10, 4, 100, 6, 85, 100, 1},
+        {"#2 top 5, bottom 10", 0, 0, 5, 10, 4, 100, 5, 85, 100, 0},
+        {"#2 top 5, no bottom", 0, 0, 5, 0, 4, 100, 5, 95, 100, 0},
+        {"#2 no top, bottom 10", 0, 0, 0, 10, 4, 100, 0, 90, 100, 0},
+        {"#2 on roll paper without rotation", 0, 1, 5, 10, 4, 100, 5, 85, 100, 1},
         {"top and bottom beyond the height", 0, 0, 60, 50, 4, 100, 0, 100, 100, 0},
-        {"#1 rotation 180 keeps rows after top to last text row", 2, 1, 0, 0, 4, 40, 1, 40, 40, 0},
-        {"#1 rotation 180 keeps bottom margin", 2, 1, 0, 10, 4, 95, 1, 90, 90, 0},
-        {"#1 rotation 90 ends at pre-crop width plus top", 1, 1, 3, 0, 40, 70, 4, 40, 43, 0},
+        {"#1 rotation 180 keeps rows from the top to the last text row", 2, 1, 0, 0, 4, 40, 0, 40, 40, 0},
+        {"#1 rotation 180 keeps bottom margin", 2, 1, 0, 10, 4, 95, 0, 90, 90, 0},
+        {"#1 rotation 90 ends at pre-crop width plus top", 1, 1, 3, 0, 40, 70, 3, 40, 43, 0},
         {"#3 rotation on ticket paper", 2, 0, 0, 0, 4, 40, 0, 100, 40, 0},
     };
     for (const auto& row : rows) {
