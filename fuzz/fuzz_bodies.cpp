@@ -1,0 +1,178 @@
+#include "fuzz/fuzz_bodies.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/ini_file.h"
+#include "render/control_fonts.h"
+#include "render/module_state.h"
+#include "render/page_merge.h"
+#include "render/text_capture.h"
+#include "render/text_keys.h"
+
+namespace lt77::fuzz {
+namespace {
+
+// Text drawing without fonts: a box as wide as the text, so the merge has
+// real pixels to work with and the runs stay fast.
+class BoxRasterizer final : public TextRasterizer {
+public:
+    std::optional<TextMask> Render(const FontDescription& font, std::u16string_view text, std::string&) override
+    {
+        TextMask mask;
+        mask.height = static_cast<uint32_t>(std::min(64, std::abs(font.height) + 1));
+        mask.width = static_cast<uint32_t>(std::min<std::size_t>(text.size() * 4, 600));
+        mask.set.assign(static_cast<std::size_t>(mask.width) * mask.height, 1);
+        return mask;
+    }
+};
+
+// Printer data served from memory: the text-key values of the input.
+class MemorySpooler final : public Spooler {
+public:
+    std::map<std::string, std::vector<uint8_t>> values;
+
+    std::unique_ptr<QueueHandle> OpenQueue(std::u16string_view, DWORD, DWORD& error) override
+    {
+        error = syserr::kAccessDenied;
+        return nullptr;
+    }
+    DWORD GetData(HANDLE, std::string_view, std::string_view value, DWORD maxBytes, PrinterDataValue& out) override
+    {
+        const auto it = values.find(std::string(value));
+        if (it == values.end()) return syserr::kFileNotFound;
+        if (it->second.size() > maxBytes) return syserr::kMoreData;
+        out = PrinterDataValue{REG_SZ_TYPE, it->second};
+        return 0;
+    }
+    DWORD SetData(HANDLE, std::string_view, std::string_view, DWORD, std::span<const uint8_t>) override
+    {
+        return syserr::kAccessDenied;
+    }
+    DWORD ReadJob(HANDLE, DWORD, JobRecord&) override { return syserr::kInvalidParameter; }
+    DWORD WriteJob(HANDLE, const JobRecord&) override { return syserr::kInvalidParameter; }
+    DWORD ReadPrinterInfo(HANDLE, PrinterInfo&) override { return syserr::kInvalidParameter; }
+};
+
+// The control-code INI served from memory.
+class MemoryProfile final : public Profile {
+public:
+    IniDocument document = IniDocument::FromText(u"");
+    std::optional<std::u16string> ReadString(std::string_view, std::string_view section, std::string_view key,
+                                             DWORD maxChars, DWORD& error) override
+    {
+        auto value = document.Value(Utf8ToUtf16(section), Utf8ToUtf16(key));
+        if (!value) {
+            error = syserr::kFileNotFound;
+            return std::nullopt;
+        }
+        if (maxChars > 0 && value->size() > maxChars - 1) value->resize(maxChars - 1);
+        return value;
+    }
+};
+
+struct FuzzPlatform {
+    BoxRasterizer text;
+    MemorySpooler spooler;
+    MemoryProfile profile;
+    Platform platform{spooler,  SystemPlatform().files,  SystemPlatform().clock, SystemPlatform().shell,
+                      profile,  SystemPlatform().codePages, SystemPlatform().engine, text};
+    FuzzPlatform() { SetModulePlatformForTesting(&platform); }
+};
+
+FuzzPlatform& Fuzzing()
+{
+    static FuzzPlatform p;
+    return p;
+}
+
+std::vector<uint8_t> Utf16Value(std::string_view utf8)
+{
+    std::vector<uint8_t> out;
+    for (char16_t c : Utf8ToUtf16(utf8)) {
+        out.push_back(static_cast<uint8_t>(c & 0xFF));
+        out.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    out.push_back(0);
+    out.push_back(0);
+    return out;
+}
+
+std::vector<std::string> Lines(const uint8_t* data, std::size_t size)
+{
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n')
+            lines.emplace_back();
+        else
+            lines.back().push_back(static_cast<char>(data[i]));
+    }
+    return lines;
+}
+
+}  // namespace
+
+void TextRecords(const uint8_t* data, std::size_t size)
+{
+    Fuzzing();
+    OemPDEV pdev;
+    pdev.m_UIInfo.byteValue[IDX_COMPRESSION] = 1;
+    pdev.txtBuf.assign(data, data + size);
+    CxImage image;
+    if (!image.Create(64, 96, 1)) return;
+    const DWORD last = DrawResizedText(pdev, image, 0.5f, 40);
+    RePositionDevTxt_R180(pdev, last);
+    CommandBuffer buffer;
+    JobOutputs outputs(Fuzzing().platform);
+    DEVOBJ devobj{};
+    devobj.pdevOEM = &pdev;
+    JobContext job{&devobj, pdev, nullptr, buffer, outputs};
+    AddImageAndDevFontData(job, image, 0.5f);
+}
+
+void TextKeys(const uint8_t* data, std::size_t size)
+{
+    FuzzPlatform& f = Fuzzing();
+    const auto lines = Lines(data, size);
+    // Line 0: the device-font string; the others: definitions.
+    f.spooler.values.clear();
+    f.spooler.values["NumTextKey"] = {static_cast<uint8_t>(std::min<std::size_t>(lines.size() - 1, 40))};
+    for (std::size_t i = 1; i < lines.size() && i <= 40; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof(name), "TextKey%02d", static_cast<int>(i - 1));
+        f.spooler.values[name] = Utf16Value(lines[i]);
+        for (int field = 0; field < 4; ++field) GetTokenFromTextKeyData(lines[i], static_cast<TextKeyField>(field));
+    }
+    OemPDEV pdev;
+    pdev.hPrinter = &f;  // any non-null handle: the memory spooler ignores it
+    std::vector<uint8_t> text(lines[0].begin(), lines[0].end());
+    if (text.size() > 4096) text.resize(4096);
+    SaveCouponImgName(pdev, lines[0]);
+    TextReplacementWithText(pdev, text, CP_SYSTEM_ANSI);
+    StringDetails str;
+    str.glyphs = static_cast<ULONG>(text.size());
+    str.hasText = true;
+    FontDetails font;
+    font.familyName = u"FontA1x1";
+    font.unitsPerEm = 2048;
+    font.m22 = 24.0f / 2048.0f;
+    AddTextKeyImgBufAndDevFontData(pdev, str, font, "FontA1x1", text);
+}
+
+void ControlIni(const uint8_t* data, std::size_t size)
+{
+    FuzzPlatform& f = Fuzzing();
+    // The last line is the string; everything before it the INI file.
+    std::size_t split = size;
+    while (split > 0 && data[split - 1] != '\n') --split;
+    f.profile.document = IniDocument::FromBytes(std::span(data, split > 0 ? split - 1 : 0), [](std::string_view s) {
+        return std::u16string(s.begin(), s.end());
+    });
+    OemPDEV pdev;
+    const std::vector<uint8_t> text(data + split, data + size);
+    GetCommandFromFile(pdev, text);
+    GetFontControlCommand(pdev, text);
+}
+
+}  // namespace lt77::fuzz

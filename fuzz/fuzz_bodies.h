@@ -1,0 +1,18 @@
+// The bodies of the fuzz targets, shared by the libFuzzer programs and by the
+// test that replays the kept corpus.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lt77::fuzz {
+
+// A page's captured-text buffer: read back, mirrored, merged with an image.
+void TextRecords(const uint8_t* data, std::size_t size);
+// Text-key definitions and a device-font string, one per line: the parser,
+// coupon collection, replacement and image-marker splitting.
+void TextKeys(const uint8_t* data, std::size_t size);
+// A control-code INI file and a string in the operator's control-code font.
+void ControlIni(const uint8_t* data, std::size_t size);
+
+}  // namespace lt77::fuzz
