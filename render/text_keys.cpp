@@ -12,6 +12,11 @@ namespace lt77 {
 namespace {
 
 constexpr std::string_view kNull = "_NULL_";
+// A captured record holds at most 0xFFFF bytes of text, the line's own
+// commands included; replacements stop before the text outgrows it (one
+// definition replacing a marker by a longer text that holds the marker would
+// otherwise double the text with every later such definition).
+constexpr std::size_t kMaxReplacedText = 0xFFF0;
 constexpr unsigned kUtf8CodePage = 65001;
 
 struct Definition {
@@ -161,6 +166,11 @@ bool TextReplacementWithText(const OemPDEV& pdev, std::vector<uint8_t>& text, un
                 continue;
             }
             TraceLog("TextReplacementWithText : dwStartIndex : %u", static_cast<unsigned>(p));
+            if (a > k && text.size() + (a - k) > kMaxReplacedText) {
+                TraceLog("TextReplacementWithText : the text would exceed %u bytes; no more replacements.",
+                         static_cast<unsigned>(kMaxReplacedText));
+                return true;
+            }
             if (a == k) {
                 std::copy(d->alternate.begin(), d->alternate.end(), text.begin() + static_cast<std::ptrdiff_t>(p));
             } else {

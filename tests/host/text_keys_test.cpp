@@ -146,6 +146,17 @@ TEST_F(DriverText, MissingOrEscapingImageIsDropped)
         EXPECT_TRUE(Contains(r.spooled, Bytes({segment[0], 0x1B, 0x4A, 0x18, 0x00}))) << segment;
 }
 
+TEST_F(DriverText, ReplacementsThatKeepGrowingStopAtTheRecordsSize)
+{
+    SetSettings({{IDX_TEXT_KEY_ON, 1}});
+    // Each definition doubles every "a": thirty of them would make 2^30 of each.
+    for (int i = 0; i < 30; ++i) ASSERT_FALSE(SetTextKey(queue_, i, "a", "", "aa", "").has_value());
+    const JobResult r = Print({{{10, u"aaaa", u"FontA1x1"}}});
+    ASSERT_TRUE(r.ok);
+    EXPECT_GT(r.spooled.size(), 0x8000u) << "replacements went on while they fitted";
+    EXPECT_LT(r.spooled.size(), 0x10000u + 256u) << "and stopped before the record's limit";
+}
+
 TEST_F(DriverText, WithoutDefinitionsTextPrintsAsIs)
 {
     SetSettings({{IDX_TEXT_KEY_ON, 1}});
