@@ -22,7 +22,7 @@
 #include "host/queue_admin.h"
 #include "platform/platform.h"
 #include "platform/typed_value.h"
-#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_utf.h"
 
 #include <windows.h>
 #include <winspool.h>

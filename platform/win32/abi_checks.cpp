@@ -1,0 +1,139 @@
+// Our own declarations of the driver-core and engine records (platform/oem)
+// against the system's, field by field. Compiled for Windows only, where
+// mingw-w64 has the system headers; it produces no code.
+#include <cstddef>
+
+#include "platform/engine.h"
+#include "platform/oem/ddi.h"
+#include "platform/win32/engine_functions.h"
+
+// The system headers define these names as macros, so our values are taken
+// before they are included.
+namespace {
+constexpr auto kOurStypeBitmap = lt77::STYPE_BITMAP;
+constexpr auto kOurStypeDevice = lt77::STYPE_DEVICE;
+constexpr auto kOurStypeDevBitmap = lt77::STYPE_DEVBITMAP;
+constexpr auto kOurBmf1Bpp = lt77::BMF_1BPP;
+constexpr auto kOurBmf8Bpp = lt77::BMF_8BPP;
+constexpr auto kOurBmf24Bpp = lt77::BMF_24BPP;
+constexpr auto kOurPortrait = lt77::DMORIENT_PORTRAIT;
+constexpr auto kOurLandscape = lt77::DMORIENT_LANDSCAPE;
+}  // namespace
+
+#include <windows.h>
+#include <winddi.h>
+
+#define LT77_SAME_SIZE(ours, theirs) \
+    static_assert(sizeof(lt77::ours) == sizeof(::theirs), #ours " differs in size from the system's " #theirs)
+#define LT77_SAME_OFFSET(ours, theirs, field)                              \
+    static_assert(offsetof(lt77::ours, field) == offsetof(::theirs, field), \
+                  #ours "::" #field " is not where the system's " #theirs " has it")
+
+LT77_SAME_SIZE(POINTL, POINTL);
+LT77_SAME_OFFSET(POINTL, POINTL, y);
+LT77_SAME_SIZE(SIZEL, SIZEL);
+LT77_SAME_SIZE(RECTL, RECTL);
+LT77_SAME_OFFSET(RECTL, RECTL, top);
+LT77_SAME_OFFSET(RECTL, RECTL, right);
+LT77_SAME_OFFSET(RECTL, RECTL, bottom);
+
+LT77_SAME_SIZE(DEVMODEW, DEVMODEW);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmSpecVersion);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmSize);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmDriverExtra);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmFields);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmOrientation);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmPaperSize);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmPaperLength);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmPaperWidth);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmScale);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmCopies);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmDefaultSource);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmPrintQuality);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmColor);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmDuplex);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmYResolution);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmTTOption);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmCollate);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmFormName);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmLogPixels);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmBitsPerPel);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmPelsWidth);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmPelsHeight);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmNup);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmDisplayFrequency);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmICMMethod);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmMediaType);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmDitherType);
+LT77_SAME_OFFSET(DEVMODEW, DEVMODEW, dmPanningHeight);
+
+LT77_SAME_SIZE(LOGFONTW, LOGFONTW);
+LT77_SAME_OFFSET(LOGFONTW, LOGFONTW, lfWeight);
+LT77_SAME_OFFSET(LOGFONTW, LOGFONTW, lfItalic);
+LT77_SAME_OFFSET(LOGFONTW, LOGFONTW, lfCharSet);
+LT77_SAME_OFFSET(LOGFONTW, LOGFONTW, lfPitchAndFamily);
+LT77_SAME_OFFSET(LOGFONTW, LOGFONTW, lfFaceName);
+
+LT77_SAME_SIZE(BITMAPINFOHEADER, BITMAPINFOHEADER);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biWidth);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biHeight);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biPlanes);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biBitCount);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biCompression);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biSizeImage);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biXPelsPerMeter);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biClrUsed);
+LT77_SAME_OFFSET(BITMAPINFOHEADER, BITMAPINFOHEADER, biClrImportant);
+
+LT77_SAME_SIZE(DRVFN, DRVFN);
+LT77_SAME_OFFSET(DRVFN, DRVFN, iFunc);
+LT77_SAME_OFFSET(DRVFN, DRVFN, pfn);
+LT77_SAME_SIZE(DRVENABLEDATA, DRVENABLEDATA);
+LT77_SAME_OFFSET(DRVENABLEDATA, DRVENABLEDATA, c);
+LT77_SAME_OFFSET(DRVENABLEDATA, DRVENABLEDATA, pdrvfn);
+
+LT77_SAME_SIZE(DEVINFO, DEVINFO);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, lfDefaultFont);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, lfAnsiVarFont);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, lfAnsiFixFont);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, cFonts);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, iDitherFormat);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, cxDither);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, cyDither);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, hpalDefault);
+LT77_SAME_OFFSET(DEVINFO, DEVINFO, flGraphicsCaps2);
+
+LT77_SAME_SIZE(SURFOBJ, SURFOBJ);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, hsurf);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, dhpdev);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, hdev);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, sizlBitmap);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, cjBits);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, pvBits);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, pvScan0);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, lDelta);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, iUniq);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, iBitmapFormat);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, iType);
+LT77_SAME_OFFSET(SURFOBJ, SURFOBJ, fjBitmap);
+
+LT77_SAME_SIZE(PaletteEntry, PALETTEENTRY);
+static_assert(offsetof(lt77::PaletteEntry, red) == offsetof(::PALETTEENTRY, peRed));
+static_assert(offsetof(lt77::PaletteEntry, green) == offsetof(::PALETTEENTRY, peGreen));
+static_assert(offsetof(lt77::PaletteEntry, blue) == offsetof(::PALETTEENTRY, peBlue));
+static_assert(offsetof(lt77::PaletteEntry, flags) == offsetof(::PALETTEENTRY, peFlags));
+
+// The plug-in reads only the head of GDIINFO; its fields must sit where the
+// full record has them.
+LT77_SAME_OFFSET(GDIINFO_HEAD, GDIINFO, ulTechnology);
+LT77_SAME_OFFSET(GDIINFO_HEAD, GDIINFO, ulHorzRes);
+LT77_SAME_OFFSET(GDIINFO_HEAD, GDIINFO, ulVertRes);
+LT77_SAME_OFFSET(GDIINFO_HEAD, GDIINFO, cBitsPixel);
+static_assert(sizeof(lt77::GDIINFO_HEAD) <= sizeof(::GDIINFO));
+
+// Engine constants our code spells itself.
+static_assert(kOurStypeBitmap == STYPE_BITMAP && kOurStypeDevice == STYPE_DEVICE &&
+              kOurStypeDevBitmap == STYPE_DEVBITMAP);
+static_assert(kOurBmf1Bpp == BMF_1BPP && kOurBmf8Bpp == BMF_8BPP && kOurBmf24Bpp == BMF_24BPP);
+static_assert(kOurPortrait == DMORIENT_PORTRAIT && kOurLandscape == DMORIENT_LANDSCAPE);
+static_assert(lt77::win32::ENG_PAL_INDEXED == PAL_INDEXED && lt77::win32::ENG_PAL_BGR == PAL_BGR);
