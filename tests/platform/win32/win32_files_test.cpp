@@ -206,5 +206,14 @@ TEST_F(Win32FilesTest, WindowsFolderIsAnExistingFolderOnADrive)
     EXPECT_TRUE(files_.Exists(windows));
 }
 
+TEST_F(Win32FilesTest, PrintProcessorFolderIsTheSpoolersAndExists)
+{
+    const std::string folder = files_.PrintProcessorFolder();
+    std::string lower = folder;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    EXPECT_TRUE(lower.ends_with("\\spool\\prtprocs\\x64")) << folder;
+    EXPECT_TRUE(files_.Exists(folder));
+}
+
 }  // namespace
 }  // namespace lt77::win32
