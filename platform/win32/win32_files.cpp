@@ -83,8 +83,8 @@ std::string Win32FileSystem::PrintProcessorFolder()
 
 std::unique_ptr<File> Win32FileSystem::OpenOrCreate(std::string_view path, bool& existed, DWORD& error)
 {
-    // Share mode 0: a second opener gets ERROR_SHARING_VIOLATION, which is
-    // how two spooler processes keep out of each other's journal.
+    // Share mode 0: while the file is open a second opener, in this process
+    // or another, gets ERROR_SHARING_VIOLATION.
     const HANDLE file = ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     const ::DWORD last = ::GetLastError();
