@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "render/device_font.h"
 #include "render/module_state.h"
@@ -158,27 +159,30 @@ bool TextReplacementWithText(const OemPDEV& pdev, std::vector<uint8_t>& text, un
     for (int i = 0; i < count; ++i) {
         const auto d = ReadDefinition(pdev, i, codePage, "TextReplacementWithText");
         if (!d || d->key.empty() || d->alternate.empty()) continue;
-        const std::size_t k = d->key.size(), a = d->alternate.size();
+        const std::size_t k = d->key.size();
+        // One pass per definition: the scan resumes right after each inserted
+        // text, so what was inserted is never searched again.
+        std::vector<uint8_t> replaced;
+        replaced.reserve(text.size());
         std::size_t p = 0;
+        bool full = false;
         while (p + k <= text.size()) {
-            if (!MatchesAt(text, p, d->key)) {
-                ++p;
+            if (full || !MatchesAt(text, p, d->key)) {
+                replaced.push_back(text[p++]);
                 continue;
             }
-            TraceLog("TextReplacementWithText : dwStartIndex : %u", static_cast<unsigned>(p));
-            if (a > k && text.size() + (a - k) > kMaxReplacedText) {
+            if (replaced.size() + d->alternate.size() + (text.size() - p - k) > kMaxReplacedText) {
                 TraceLog("TextReplacementWithText : the text would exceed %u bytes; no more replacements.",
                          static_cast<unsigned>(kMaxReplacedText));
-                return true;
+                full = true;
+                continue;
             }
-            if (a == k) {
-                std::copy(d->alternate.begin(), d->alternate.end(), text.begin() + static_cast<std::ptrdiff_t>(p));
-            } else {
-                text.erase(text.begin() + static_cast<std::ptrdiff_t>(p), text.begin() + static_cast<std::ptrdiff_t>(p + k));
-                text.insert(text.begin() + static_cast<std::ptrdiff_t>(p), d->alternate.begin(), d->alternate.end());
-            }
-            p += a;  // the inserted text is not searched again
+            TraceLog("TextReplacementWithText : dwStartIndex : %u", static_cast<unsigned>(replaced.size()));
+            replaced.insert(replaced.end(), d->alternate.begin(), d->alternate.end());
+            p += k;
         }
+        replaced.insert(replaced.end(), text.begin() + static_cast<std::ptrdiff_t>(p), text.end());
+        text = std::move(replaced);
     }
     return true;
 }
@@ -218,15 +222,24 @@ std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const StringDetails& s
     const auto x = static_cast<uint32_t>(std::clamp<LONG>(str.background.left, 0, 0xFFFF));
     std::size_t total = 0;
     std::size_t p = 0;
+    // Each definition's next occurrence, searched again only once the scan
+    // has passed it, so a long line with many markers stays linear.
+    constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> nextAt(definitions.size(), kUnknown);
+    std::map<std::string, std::vector<uint8_t>> images;
     while (p < text.size()) {
         const Definition* found = nullptr;
         std::size_t at = text.size();
-        for (const auto& d : definitions) {
-            const auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(p), text.end(), d.key.begin(),
-                                        d.key.end(), [](uint8_t t, char m) { return t == static_cast<uint8_t>(m); });
-            if (it != text.end()) {
+        for (std::size_t i = 0; i < definitions.size(); ++i) {
+            const Definition& d = definitions[i];
+            if (nextAt[i] == kUnknown || (nextAt[i] < p && nextAt[i] != text.size())) {
+                const auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(p), text.end(), d.key.begin(),
+                                            d.key.end(), [](uint8_t t, char m) { return t == static_cast<uint8_t>(m); });
+                nextAt[i] = static_cast<std::size_t>(it - text.begin());
+            }
+            if (nextAt[i] < text.size()) {
                 found = &d;
-                at = static_cast<std::size_t>(it - text.begin());
+                at = nextAt[i];
                 TraceLog("AddTextKeyImgBufAndDevFontData : '%s' exists in the string.", d.key.c_str());
                 break;
             }
@@ -239,7 +252,9 @@ std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const StringDetails& s
                 total += command.size();
         }
         if (found == nullptr) break;
-        const auto image = GetTextKeyImgBufFromFile(found->image);
+        auto cached = images.find(found->image);
+        if (cached == images.end()) cached = images.emplace(found->image, GetTextKeyImgBufFromFile(found->image)).first;
+        const auto& image = cached->second;
         if (!image.empty() && AddFontDataToBuf(pdev, FTYPE_DEVICE_FONT, height, image, {}, str, font))
             total += image.size();
         p = at + found->key.size();
