@@ -132,8 +132,14 @@ LT77_SAME_OFFSET(GDIINFO_HEAD, GDIINFO, cBitsPixel);
 static_assert(sizeof(lt77::GDIINFO_HEAD) <= sizeof(::GDIINFO));
 
 // Engine constants our code spells itself.
-static_assert(kOurStypeBitmap == STYPE_BITMAP && kOurStypeDevice == STYPE_DEVICE &&
-              kOurStypeDevBitmap == STYPE_DEVBITMAP);
-static_assert(kOurBmf1Bpp == BMF_1BPP && kOurBmf8Bpp == BMF_8BPP && kOurBmf24Bpp == BMF_24BPP);
-static_assert(kOurPortrait == DMORIENT_PORTRAIT && kOurLandscape == DMORIENT_LANDSCAPE);
-static_assert(lt77::win32::ENG_PAL_INDEXED == PAL_INDEXED && lt77::win32::ENG_PAL_BGR == PAL_BGR);
+#define LT77_SAME_VALUE(ours, theirs) static_assert(ours == theirs, #theirs ": our value differs from the system's")
+LT77_SAME_VALUE(kOurStypeBitmap, STYPE_BITMAP);
+LT77_SAME_VALUE(kOurStypeDevice, STYPE_DEVICE);
+LT77_SAME_VALUE(kOurStypeDevBitmap, STYPE_DEVBITMAP);
+LT77_SAME_VALUE(kOurBmf1Bpp, BMF_1BPP);
+LT77_SAME_VALUE(kOurBmf8Bpp, BMF_8BPP);
+LT77_SAME_VALUE(kOurBmf24Bpp, BMF_24BPP);
+LT77_SAME_VALUE(kOurPortrait, DMORIENT_PORTRAIT);
+LT77_SAME_VALUE(kOurLandscape, DMORIENT_LANDSCAPE);
+LT77_SAME_VALUE(lt77::win32::ENG_PAL_INDEXED, PAL_INDEXED);
+LT77_SAME_VALUE(lt77::win32::ENG_PAL_BGR, PAL_BGR);
