@@ -15,6 +15,7 @@
 #include "host/page_canvas.h"
 #include "host/picture_file.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 #include "platform/typed_value.h"
 
 namespace lt77::host {
@@ -104,7 +105,7 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
     if (auto it = args.options.find("--root"); it != args.options.end()) {
         std::error_code ec;
         std::filesystem::create_directories(it->second, ec);
-        ::setenv("LT77_HOST_ROOT", std::filesystem::absolute(it->second).c_str(), 1);
+        SetProcessEnvironment("LT77_HOST_ROOT", std::filesystem::absolute(it->second).string());
     }
     if (args.positional.empty() || args.positional[0] == "help") {
         (args.positional.empty() ? err : out) << kUsage;

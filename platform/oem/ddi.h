@@ -204,7 +204,7 @@ inline constexpr uint16_t STYPE_DEVBITMAP = 3;
 
 inline constexpr ULONG BMF_1BPP = 1;
 inline constexpr ULONG BMF_8BPP = 3;
-inline constexpr ULONG BMF_24BPP = 6;
+inline constexpr ULONG BMF_24BPP = 5;
 
 // Band parameters of ImageProcessing.
 struct IPPARAMS {

@@ -17,13 +17,20 @@ EngineFunctions ResolveFromGdi32()
     // gdi32 stays loaded for the life of any process that draws; the
     // reference taken here is never given back, so the pointers stay valid.
     const HMODULE gdi32 = ::LoadLibraryW(L"gdi32.dll");
+    // Where gdi32 lacks an engine service (Wine's does), a program that
+    // plays the graphics engine itself, as the test host does, may export it.
+    const HMODULE program = ::GetModuleHandleW(nullptr);
+    auto find = [&](const char* name) {
+        auto fn = Resolve<FARPROC>(gdi32, name);
+        return fn != nullptr ? fn : Resolve<FARPROC>(program, name);
+    };
     EngineFunctions f;
-    f.EngCreatePalette = Resolve<EngineFunctions::EngCreatePaletteFn>(gdi32, "EngCreatePalette");
-    f.EngQueryPalette = Resolve<EngineFunctions::EngQueryPaletteFn>(gdi32, "EngQueryPalette");
-    f.GetPaletteEntries = Resolve<EngineFunctions::GetPaletteEntriesFn>(gdi32, "GetPaletteEntries");
-    f.FONTOBJ_pifi = Resolve<EngineFunctions::FontObjPifiFn>(gdi32, "FONTOBJ_pifi");
-    f.FONTOBJ_pxoGetXform = Resolve<EngineFunctions::FontObjGetXformFn>(gdi32, "FONTOBJ_pxoGetXform");
-    f.XFORMOBJ_iGetXform = Resolve<EngineFunctions::XformObjGetXformFn>(gdi32, "XFORMOBJ_iGetXform");
+    f.EngCreatePalette = reinterpret_cast<EngineFunctions::EngCreatePaletteFn>(find("EngCreatePalette"));
+    f.EngQueryPalette = reinterpret_cast<EngineFunctions::EngQueryPaletteFn>(find("EngQueryPalette"));
+    f.GetPaletteEntries = reinterpret_cast<EngineFunctions::GetPaletteEntriesFn>(find("GetPaletteEntries"));
+    f.FONTOBJ_pifi = reinterpret_cast<EngineFunctions::FontObjPifiFn>(find("FONTOBJ_pifi"));
+    f.FONTOBJ_pxoGetXform = reinterpret_cast<EngineFunctions::FontObjGetXformFn>(find("FONTOBJ_pxoGetXform"));
+    f.XFORMOBJ_iGetXform = reinterpret_cast<EngineFunctions::XformObjGetXformFn>(find("XFORMOBJ_iGetXform"));
     return f;
 }
 

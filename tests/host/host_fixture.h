@@ -17,6 +17,7 @@
 #include "host/plugin_host.h"
 #include "host/queue_admin.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 
 namespace lt77::host::testing {
 
@@ -55,17 +56,17 @@ protected:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         root_ = std::filesystem::temp_directory_path() /
                 ("lt77-host-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                 std::to_string(::getpid()));
+                 std::to_string(CurrentProcessId()));
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
-        ::setenv("LT77_HOST_ROOT", root_.c_str(), 1);
+        SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
         ASSERT_FALSE(CreateQueue(queue_).has_value());
     }
 
     void TearDown() override
     {
         plugin_.reset();
-        ::unsetenv("LT77_HOST_ROOT");
+        UnsetProcessEnvironment("LT77_HOST_ROOT");
         if (!HasFailure()) std::filesystem::remove_all(root_);
     }
 

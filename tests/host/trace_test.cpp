@@ -29,11 +29,9 @@ TEST_F(Trace, JobWritesItsOwnFileOfTimestampedLines)
     ASSERT_TRUE(Run(spec).ok);
     const auto files = TraceFiles();
     ASSERT_EQ(files.size(), 1u);
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
+    const LocalTime now = SystemPlatform().clock.Now();
     char expected[64];
-    std::snprintf(expected, sizeof(expected), "LT-77_%02d%02d_00012_OEMUNI.LOG", tm.tm_mon + 1, tm.tm_mday);
+    std::snprintf(expected, sizeof(expected), "LT-77_%02u%02u_00012_OEMUNI.LOG", now.month, now.day);
     EXPECT_EQ(files[0].filename().string(), expected);
 
     const std::string text = ReadFileText(files[0]);

@@ -3,7 +3,8 @@
 
 #include "common/utf.h"
 #include "host/text_output.h"
-#include "platform/posix/posix_platform.h"
+#include "host/host_font.h"
+#include "platform/platform.h"
 
 namespace lt77::host {
 namespace {
@@ -65,8 +66,7 @@ bool OutputText(DeviceContext& dc, PageCanvas& canvas, int32_t x, int32_t y, std
                 const TextFont& font)
 {
     std::string error;
-    posix::PosixTextRasterizer rasterizer;
-    const auto mask = rasterizer.Render(Describe(font), text, error);
+    const auto mask = SystemPlatform().text.Render(Describe(font), text, error);
     const int32_t width = mask ? static_cast<int32_t>(mask->width) : 0;
     const int32_t emHeight = OwnHeight(font);
     const int32_t height = mask ? static_cast<int32_t>(mask->height) : emHeight;
@@ -77,25 +77,25 @@ bool OutputText(DeviceContext& dc, PageCanvas& canvas, int32_t x, int32_t y, std
     str.rclBkGround = RECTL{x, y, x + width, y + height};
     str.pwszOrg = owned.data();
 
-    posix::HostFont hostFont;
-    hostFont.fo.flFontType = font.device ? FO_TYPE_DEVICE : FO_TYPE_TRUETYPE;
-    if (font.italic && !font.device) hostFont.fo.flFontType |= FO_SIM_ITALIC;
-    hostFont.fo.cxMax = static_cast<ULONG>(emHeight);
-    hostFont.fo.sizLogResPpi = SIZEL{203, 203};
-    const std::size_t n = std::min<std::size_t>(font.family.size(), 63);
-    std::copy_n(font.family.begin(), n, hostFont.familyName);
-    hostFont.weight = font.weight;
-    hostFont.fsSelection = static_cast<WORD>((font.underline ? 0x2 : 0) | (font.strikeOut ? 0x10 : 0));
-    hostFont.charSet = font.charSet;
-    hostFont.pitchAndFamily = font.pitchAndFamily;
-    hostFont.unitsPerEm = kUnitsPerEm;
-    hostFont.m22 = static_cast<float>(emHeight) / static_cast<float>(kUnitsPerEm);
+    HostFontSpec spec;
+    spec.flFontType = font.device ? FO_TYPE_DEVICE : FO_TYPE_TRUETYPE;
+    if (font.italic && !font.device) spec.flFontType |= FO_SIM_ITALIC;
+    spec.cxMax = static_cast<ULONG>(emHeight);
+    spec.resolution = 203;
+    spec.familyName = font.family;
+    spec.weight = font.weight;
+    spec.fsSelection = static_cast<WORD>((font.underline ? 0x2 : 0) | (font.strikeOut ? 0x10 : 0));
+    spec.charSet = font.charSet;
+    spec.pitchAndFamily = font.pitchAndFamily;
+    spec.unitsPerEm = kUnitsPerEm;
+    spec.m22 = static_cast<float>(emHeight) / static_cast<float>(kUnitsPerEm);
+    const auto hostFont = MakeHostFont(spec);
 
     auto hook = reinterpret_cast<PFN_DrvTextOut>(dc.Hook(INDEX_DrvTextOut));
     const std::size_t before = CoreCalls().size();
     POINTL origin{0, 0};
     if (hook != nullptr)
-        hook(&dc.Surface(), &str, &hostFont.fo, nullptr, nullptr, &str.rclBkGround, nullptr, nullptr, &origin, 0x0D0D);
+        hook(&dc.Surface(), &str, hostFont->Object(), nullptr, nullptr, &str.rclBkGround, nullptr, nullptr, &origin, 0x0D0D);
     const bool core = CoreCalls().size() > before && CoreCalls().back() == "TextOut";
     if (!core) return hook != nullptr;
     // The core draws what the plug-in passed on.

@@ -1,0 +1,90 @@
+// The Windows host plays the graphics engine's font services: it exports
+// FONTOBJ_pifi, FONTOBJ_pxoGetXform and XFORMOBJ_iGetXform, which the
+// plug-in finds in the program when gdi32 lacks them (Wine's gdi32 does).
+#include <windows.h>
+
+#include <winddi.h>
+
+#include <cstring>
+#include <vector>
+
+#include "host/host_font.h"
+
+namespace lt77::host {
+namespace {
+
+constexpr uint32_t kTag = 0x544E4F46u;  // "FONT"
+
+// The font object first, so that a FONTOBJ* is the whole record.
+struct Win32HostFont {
+    ::FONTOBJ fo{};
+    uint32_t tag = kTag;
+    float matrix[6] = {};  // eM11, eM12, eM21, eM22, eDx, eDy
+    std::vector<uint8_t> ifi;  // IFIMETRICS followed by the family name
+};
+static_assert(offsetof(Win32HostFont, fo) == 0);
+
+class Win32HostFontObject final : public HostFontObject {
+public:
+    explicit Win32HostFontObject(const HostFontSpec& spec)
+    {
+        font_.fo.flFontType = spec.flFontType;
+        font_.fo.cxMax = spec.cxMax;
+        font_.fo.sizLogResPpi.cx = spec.resolution;
+        font_.fo.sizLogResPpi.cy = spec.resolution;
+        font_.matrix[0] = spec.m22;
+        font_.matrix[2] = spec.m21;
+        font_.matrix[3] = spec.m22;
+        const std::size_t nameBytes = (spec.familyName.size() + 1) * sizeof(wchar_t);
+        font_.ifi.assign(sizeof(::IFIMETRICS) + nameBytes, 0);
+        auto* ifi = reinterpret_cast<::IFIMETRICS*>(font_.ifi.data());
+        ifi->cjThis = static_cast<ULONG>(font_.ifi.size());
+        ifi->dpwszFamilyName = sizeof(::IFIMETRICS);
+        std::memcpy(font_.ifi.data() + sizeof(::IFIMETRICS), spec.familyName.data(), spec.familyName.size() * 2);
+        ifi->usWinWeight = spec.weight;
+        ifi->fsSelection = spec.fsSelection;
+        ifi->jWinCharSet = spec.charSet;
+        ifi->jWinPitchAndFamily = spec.pitchAndFamily;
+        ifi->fwdUnitsPerEm = static_cast<FWORD>(spec.unitsPerEm);
+    }
+    lt77::FONTOBJ* Object() override { return reinterpret_cast<lt77::FONTOBJ*>(&font_.fo); }
+
+private:
+    Win32HostFont font_;
+};
+
+Win32HostFont* HostFontOf(void* object)
+{
+    auto* font = static_cast<Win32HostFont*>(object);
+    return font != nullptr && font->tag == kTag ? font : nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<HostFontObject> MakeHostFont(const HostFontSpec& spec)
+{
+    return std::make_unique<Win32HostFontObject>(spec);
+}
+
+}  // namespace lt77::host
+
+// The transform object handed out is the font record itself; only these
+// functions look inside it.
+extern "C" __declspec(dllexport) ::IFIMETRICS* FONTOBJ_pifi(::FONTOBJ* fo)
+{
+    auto* font = lt77::host::HostFontOf(fo);
+    return font != nullptr ? reinterpret_cast<::IFIMETRICS*>(font->ifi.data()) : nullptr;
+}
+
+extern "C" __declspec(dllexport) ::XFORMOBJ* FONTOBJ_pxoGetXform(::FONTOBJ* fo)
+{
+    return lt77::host::HostFontOf(fo) != nullptr ? reinterpret_cast<::XFORMOBJ*>(fo) : nullptr;
+}
+
+extern "C" __declspec(dllexport) ULONG XFORMOBJ_iGetXform(::XFORMOBJ* xo, ::XFORML* out)
+{
+    auto* font = lt77::host::HostFontOf(xo);
+    if (font == nullptr || out == nullptr) return DDI_ERROR;
+    std::memcpy(out, font->matrix, sizeof(font->matrix));
+    return GX_GENERAL;
+}

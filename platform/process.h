@@ -1,0 +1,13 @@
+// The few process facilities the test host and its tests need.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace lt77 {
+
+void SetProcessEnvironment(const std::string& name, const std::string& value);
+void UnsetProcessEnvironment(const std::string& name);
+uint32_t CurrentProcessId();
+
+}  // namespace lt77
