@@ -1,14 +1,17 @@
 // The Windows host plays the graphics engine's font services: it exports
 // FONTOBJ_pifi, FONTOBJ_pxoGetXform and XFORMOBJ_iGetXform, which the
 // plug-in finds in the program when gdi32 lacks them (Wine's gdi32 does).
+// Our declarations come first: the system headers define some of the same
+// names as macros.
+#include "host/host_font.h"
+
 #include <windows.h>
 
 #include <winddi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
-
-#include "host/host_font.h"
 
 namespace lt77::host {
 namespace {
@@ -87,4 +90,22 @@ extern "C" __declspec(dllexport) ULONG XFORMOBJ_iGetXform(::XFORMOBJ* xo, ::XFOR
     if (font == nullptr || out == nullptr) return DDI_ERROR;
     std::memcpy(out, font->matrix, sizeof(font->matrix));
     return GX_GENERAL;
+}
+
+// A palette as the engine makes one for a device: a GDI palette with the
+// given colours (a bit-field mode gets one black entry).
+extern "C" __declspec(dllexport) HPALETTE EngCreatePalette(ULONG, ULONG cColors, ULONG* pulColors, FLONG, FLONG,
+                                                           FLONG)
+{
+    const ULONG count = pulColors != nullptr && cColors > 0 ? std::min<ULONG>(cColors, 256) : 1;
+    std::vector<uint8_t> block(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY), 0);
+    auto* palette = reinterpret_cast<LOGPALETTE*>(block.data());
+    palette->palVersion = 0x300;
+    palette->palNumEntries = static_cast<WORD>(count);
+    for (ULONG i = 0; pulColors != nullptr && i < count; ++i) {
+        const ULONG c = pulColors[i];
+        palette->palPalEntry[i] = PALETTEENTRY{static_cast<BYTE>(c & 0xFF), static_cast<BYTE>((c >> 8) & 0xFF),
+                                               static_cast<BYTE>((c >> 16) & 0xFF), 0};
+    }
+    return ::CreatePalette(palette);
 }

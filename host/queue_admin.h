@@ -36,6 +36,14 @@ struct QueueError {
 // The queue's file, checked value by value; an error names the file and line.
 std::variant<std::string, QueueError> DescribeQueue(std::string_view queue);
 
+// What this host's spooler can do: the POSIX host keeps queues as plain
+// files and records everything; Wine's spooler drops job records written
+// back and its queues are not files.
+bool HostSpoolerKeepsJobRecords();
+bool HostQueuesArePlainFiles();
+// Programs started through the shell are only recorded by the POSIX host.
+bool HostRecordsShellStarts();
+
 // The spooler's record of a job about to print.
 std::optional<std::string> CreateJob(std::string_view queue, DWORD jobId, std::string_view document,
                                      int16_t copies);

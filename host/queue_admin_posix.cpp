@@ -120,6 +120,10 @@ private:
 
 }  // namespace
 
+bool HostSpoolerKeepsJobRecords() { return true; }
+bool HostQueuesArePlainFiles() { return true; }
+bool HostRecordsShellStarts() { return true; }
+
 std::unique_ptr<CoreQueue> OpenCoreQueue(std::string_view queue) { return std::make_unique<PosixCoreQueue>(queue); }
 
 HPALETTE HostGreyPalette()

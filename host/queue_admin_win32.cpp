@@ -434,4 +434,13 @@ std::string HostPathOf(std::string_view windowsPath) { return std::string(window
 // ShellExecute really starts programs on Windows and keeps no record.
 std::vector<std::string> ShellStarts() { return {}; }
 
+bool HostSpoolerKeepsJobRecords()
+{
+    // Wine's spooler ignores the job records written back to it.
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+}
+
+bool HostQueuesArePlainFiles() { return false; }
+bool HostRecordsShellStarts() { return false; }
+
 }  // namespace lt77::host

@@ -20,9 +20,9 @@ EngineFunctions ResolveFromGdi32()
     // Where gdi32 lacks an engine service (Wine's does), a program that
     // plays the graphics engine itself, as the test host does, may export it.
     const HMODULE program = ::GetModuleHandleW(nullptr);
-    auto find = [&](const char* name) {
-        auto fn = Resolve<FARPROC>(gdi32, name);
-        return fn != nullptr ? fn : Resolve<FARPROC>(program, name);
+    auto find = [&](const char* name) -> void* {
+        auto fn = reinterpret_cast<void*>(::GetProcAddress(gdi32, name));
+        return fn != nullptr || program == nullptr ? fn : reinterpret_cast<void*>(::GetProcAddress(program, name));
     };
     EngineFunctions f;
     f.EngCreatePalette = reinterpret_cast<EngineFunctions::EngCreatePaletteFn>(find("EngCreatePalette"));

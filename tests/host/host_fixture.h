@@ -60,6 +60,12 @@ protected:
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
         SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
+        // Below a POSIX host root these start empty anyway; on Windows they
+        // are the machine's own folders, shared by every test.
+        std::error_code ec;
+        for (const char* folder : {"C:\\Windows\\LT-77", "C:\\temp\\LT-77"})
+            std::filesystem::remove_all(HostPathOf(folder), ec);
+        std::filesystem::remove(HostPathOf(JoinPath(SystemPlatform().files.PrintProcessorFolder(), "LT77.INI")), ec);
         ASSERT_FALSE(CreateQueue(queue_).has_value());
     }
 
@@ -109,6 +115,12 @@ protected:
         const std::filesystem::path path = HostPathOf("C:\\Windows\\LT-77\\InstallConfig_LT77.INI");
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // For tests that read back what the plug-in wrote into the job record.
+    bool NeedJobRecords()
+    {
+        return HostSpoolerKeepsJobRecords();
     }
 
     JobResult Run(JobSpec spec)

@@ -9,6 +9,11 @@ namespace {
 
 class QueueStore : public HostTest {
 protected:
+    void SetUp() override
+    {
+        if (!HostQueuesArePlainFiles()) GTEST_SKIP() << "the Windows host keeps its queues in the spooler, not in files";
+        HostTest::SetUp();
+    }
     int Command(const std::vector<std::string>& args, std::string& out, std::string& err)
     {
         std::ostringstream o, e;

@@ -96,7 +96,7 @@ TEST_F(Trace, OldTraceFilesArePrunedAtEveryDeviceContext)
     Touch(TraceFolder() / "old.LOG", 40 * day);
     Touch(TraceFolder() / "old.BIN", 40 * day);
     Touch(TraceFolder() / "old.BMP", 40 * day);
-    Touch(TraceFolder() / "old.log", 40 * day);   // the test is case-sensitive
+    Touch(TraceFolder() / "other.log", 40 * day);  // the name test is case-sensitive
     Touch(TraceFolder() / "old.txt", 40 * day);
     HostCore core;
     DeviceContext dc(Plugin().Plugin(), core, DeviceSetup{queue_});
@@ -104,7 +104,7 @@ TEST_F(Trace, OldTraceFilesArePrunedAtEveryDeviceContext)
     ASSERT_EQ(dc.EnablePDEV(), hr::kOk);
     std::vector<std::string> names;
     for (const auto& f : FilesIn(TraceFolder(), "")) names.push_back(f.filename().string());
-    EXPECT_EQ(names, (std::vector<std::string>{"fresh.LOG", "old.log", "old.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"fresh.LOG", "old.txt", "other.log"}));
     dc.DisablePDEV();
     Plugin().Plugin()->DisableDriver();
 }
