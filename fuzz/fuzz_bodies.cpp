@@ -139,7 +139,7 @@ void TextKeys(const uint8_t* data, std::size_t size)
     f.spooler.values.clear();
     f.spooler.values["NumTextKey"] = {static_cast<uint8_t>(std::min<std::size_t>(lines.size() - 1, 40))};
     for (std::size_t i = 1; i < lines.size() && i <= 40; ++i) {
-        char name[16];
+        char name[24];
         std::snprintf(name, sizeof(name), "TextKey%02d", static_cast<int>(i - 1));
         f.spooler.values[name] = Utf16Value(lines[i]);
         for (int field = 0; field < 4; ++field) GetTokenFromTextKeyData(lines[i], static_cast<TextKeyField>(field));

@@ -49,7 +49,7 @@ std::optional<std::string> SetTextKey(std::string_view queue, int index, std::st
     if (SystemPlatform().spooler.GetData(handle->Handle(), "TextKeyFunction", "NumTextKey", 16, count) == 0 &&
         count.bytes.size() == 1)
         n = count.bytes[0];
-    char name[16];
+    char name[24];
     std::snprintf(name, sizeof(name), "TextKey%02d", index);
     const std::string definition =
         std::string(marker) + "\t" + Field(image) + "\t" + Field(alternate) + "\t" + Field(coupon);

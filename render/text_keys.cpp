@@ -36,7 +36,7 @@ int DefinitionCount(const OemPDEV& pdev)
 
 std::optional<Definition> ReadDefinition(const OemPDEV& pdev, int index, unsigned textCodePage, const char* caller)
 {
-    char name[16];
+    char name[24];
     std::snprintf(name, sizeof(name), "TextKey%02d", index);
     const auto utf8 = GetPrinterDataFromReg(pdev, name, kUtf8CodePage);
     if (!utf8) {
