@@ -1,9 +1,6 @@
 // lt77host: the test host's command line. It sets up queues and runs
 // documents through the rendering plug-in as the driver core and the spooler
 // would, leaving the spool stream, the journal and the trace on disk.
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>

@@ -26,8 +26,6 @@ const std::string_view kImplementedMethods[] = {
 const char kFrame[] = "--------------------------------------------------------------------------";
 static_assert(sizeof(kFrame) == 75);
 
-HRESULT Untraced(HRESULT result) { return result; }
-
 HRESULT NotImplemented(const char* name)
 {
     TraceLog("%s : START", name);
@@ -246,18 +244,19 @@ HRESULT RenderPlugin::HalftonePattern(PDEVOBJ, BYTE*, DWORD, DWORD, DWORD, DWORD
     return NotImplemented("HalftonePattern");
 }
 
-HRESULT RenderPlugin::MemoryUsage(PDEVOBJ, OEMMEMORYUSAGE*) { return Untraced(hr::kNotImpl); }
+// The core calls the next few for every band or glyph; they write no trace.
+HRESULT RenderPlugin::MemoryUsage(PDEVOBJ, OEMMEMORYUSAGE*) { return hr::kNotImpl; }
 
 HRESULT RenderPlugin::TTYGetInfo(PDEVOBJ, DWORD, PVOID, DWORD, DWORD*) { return NotImplemented("TTYGetInfo"); }
 
-HRESULT RenderPlugin::DownloadFontHeader(PDEVOBJ, UNIFONTOBJ*, DWORD*) { return Untraced(hr::kNotImpl); }
+HRESULT RenderPlugin::DownloadFontHeader(PDEVOBJ, UNIFONTOBJ*, DWORD*) { return hr::kNotImpl; }
 
 HRESULT RenderPlugin::DownloadCharGlyph(PDEVOBJ, UNIFONTOBJ*, HGLYPH, DWORD*, DWORD*)
 {
-    return Untraced(hr::kNotImpl);
+    return hr::kNotImpl;
 }
 
-HRESULT RenderPlugin::TTDownloadMethod(PDEVOBJ, UNIFONTOBJ*, DWORD*) { return Untraced(hr::kOk); }
+HRESULT RenderPlugin::TTDownloadMethod(PDEVOBJ, UNIFONTOBJ*, DWORD*) { return hr::kOk; }
 
 HRESULT RenderPlugin::OutputCharStr(PDEVOBJ, UNIFONTOBJ*, DWORD, DWORD, PVOID)
 {
