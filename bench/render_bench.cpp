@@ -83,12 +83,12 @@ void BM_EmptyPagesDocument(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        host::JobSpec spec;
-        spec.queue = "bench";
-        spec.pages = static_cast<int>(state.range(0));
+        host::JobRequest request;
+        request.queue = "bench";
+        request.pages = static_cast<int>(state.range(0));
         // A blank page as the core hands it: one white band.
-        spec.drawPage = [](host::DeviceContext& dc, int) { host::PageCanvas(576, 8, 1).SendBands(dc, 8); };
-        const auto result = host::RunJob(*plugin, spec);
+        request.drawPage = [](host::DeviceContext& dc, int) { host::PageCanvas(576, 8, 1).SendBands(dc, 8); };
+        const auto result = host::RunJob(*plugin, request);
         benchmark::DoNotOptimize(result.spooled.data());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -66,3 +66,30 @@ std::u16string Utf8ToUtf16(std::string_view s)
 }
 
 }  // namespace lt77
+
+namespace lt77 {
+
+std::u16string Utf16FromBytes(std::span<const uint8_t> bytes, std::size_t maxUnits)
+{
+    std::u16string out;
+    for (std::size_t i = 0; i + 1 < bytes.size() && out.size() < maxUnits; i += 2) {
+        const auto c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (c == 0) break;
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::vector<uint8_t> Utf16ToBytes(std::u16string_view text, bool terminate)
+{
+    std::vector<uint8_t> out;
+    out.reserve(2 * text.size() + 2);
+    for (char16_t c : text) {
+        out.push_back(static_cast<uint8_t>(c & 0xFF));
+        out.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    if (terminate) out.insert(out.end(), {0, 0});
+    return out;
+}
+
+}  // namespace lt77

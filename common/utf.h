@@ -11,3 +11,19 @@ std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
 
 }  // namespace lt77
+
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <vector>
+
+namespace lt77 {
+
+// UTF-16 held as little-endian bytes (printer data values, captured-text
+// records): the units up to the first NUL, at most `maxUnits`.
+std::u16string Utf16FromBytes(std::span<const uint8_t> bytes,
+                              std::size_t maxUnits = std::numeric_limits<std::size_t>::max());
+// The little-endian bytes of the text, with a NUL unit after it when asked.
+std::vector<uint8_t> Utf16ToBytes(std::u16string_view text, bool terminate);
+
+}  // namespace lt77

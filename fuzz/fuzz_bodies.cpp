@@ -87,18 +87,6 @@ FuzzPlatform& Fuzzing()
     return p;
 }
 
-std::vector<uint8_t> Utf16Value(std::string_view utf8)
-{
-    std::vector<uint8_t> out;
-    for (char16_t c : Utf8ToUtf16(utf8)) {
-        out.push_back(static_cast<uint8_t>(c & 0xFF));
-        out.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
-    return out;
-}
-
 std::vector<std::string> Lines(const uint8_t* data, std::size_t size)
 {
     std::vector<std::string> lines(1);
@@ -141,15 +129,17 @@ void TextKeys(const uint8_t* data, std::size_t size)
     for (std::size_t i = 1; i < lines.size() && i <= 40; ++i) {
         char name[24];
         std::snprintf(name, sizeof(name), "TextKey%02d", static_cast<int>(i - 1));
-        f.spooler.values[name] = Utf16Value(lines[i]);
+        f.spooler.values[name] = Utf16ToBytes(Utf8ToUtf16(lines[i]), true);
         for (int field = 0; field < 4; ++field) GetTokenFromTextKeyData(lines[i], static_cast<TextKeyField>(field));
     }
     OemPDEV pdev;
     pdev.hPrinter = &f;  // any non-null handle: the memory spooler ignores it
     std::vector<uint8_t> text(lines[0].begin(), lines[0].end());
     if (text.size() > 4096) text.resize(4096);
-    SaveCouponImgName(pdev, lines[0]);
-    TextReplacementWithText(pdev, text, CP_SYSTEM_ANSI);
+    const auto definitions = ReadTextKeyDefinitions(pdev, CP_SYSTEM_ANSI);
+    if (!definitions) return;
+    SaveCouponImgName(pdev, *definitions, lines[0]);
+    TextReplacementWithText(*definitions, text);
     StringDetails str;
     str.glyphs = static_cast<ULONG>(text.size());
     str.hasText = true;
@@ -157,7 +147,7 @@ void TextKeys(const uint8_t* data, std::size_t size)
     font.familyName = u"FontA1x1";
     font.unitsPerEm = 2048;
     font.m22 = 24.0f / 2048.0f;
-    AddTextKeyImgBufAndDevFontData(pdev, str, font, "FontA1x1", text);
+    AddTextKeyImgBufAndDevFontData(pdev, *definitions, str, font, "FontA1x1", text);
 }
 
 void ControlIni(const uint8_t* data, std::size_t size)

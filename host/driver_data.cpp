@@ -11,18 +11,6 @@
 namespace lt77::host {
 namespace {
 
-std::vector<uint8_t> Utf16Value(std::string_view utf8)
-{
-    std::vector<uint8_t> bytes;
-    for (char16_t c : Utf8ToUtf16(utf8)) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return bytes;
-}
-
 std::string Field(std::string_view v) { return v.empty() ? "_NULL_" : std::string(v); }
 
 std::optional<std::string> WriteFile(const std::string& windowsPath, const std::string& content)
@@ -53,7 +41,7 @@ std::optional<std::string> SetTextKey(std::string_view queue, int index, std::st
     std::snprintf(name, sizeof(name), "TextKey%02d", index);
     const std::string definition =
         std::string(marker) + "\t" + Field(image) + "\t" + Field(alternate) + "\t" + Field(coupon);
-    if (auto e = SetPrinterData(queue, "TextKeyFunction", name, PrinterDataValue{REG_SZ_TYPE, Utf16Value(definition)}))
+    if (auto e = SetPrinterData(queue, "TextKeyFunction", name, PrinterDataValue{REG_SZ_TYPE, Utf16ToBytes(Utf8ToUtf16(definition), true)}))
         return e;
     n = std::max<uint8_t>(n, static_cast<uint8_t>(index + 1));
     return SetPrinterData(queue, "TextKeyFunction", "NumTextKey", PrinterDataValue{REG_BINARY_TYPE, {n}});

@@ -147,16 +147,16 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         return 0;
     }
     if (command == "run-job" && need(1)) {
-        JobSpec spec;
-        spec.queue = args.positional[1];
-        if (args.options.count("--job")) spec.jobId = static_cast<DWORD>(Number(args.options["--job"]).value_or(1));
-        if (args.options.count("--pages")) spec.pages = static_cast<int>(Number(args.options["--pages"]).value_or(1));
+        JobRequest request;
+        request.queue = args.positional[1];
+        if (args.options.count("--job")) request.jobId = static_cast<DWORD>(Number(args.options["--job"]).value_or(1));
+        if (args.options.count("--pages")) request.pages = static_cast<int>(Number(args.options["--pages"]).value_or(1));
         if (args.options.count("--copies"))
-            spec.copies = static_cast<int16_t>(Number(args.options["--copies"]).value_or(1));
-        if (args.options.count("--document")) spec.document = Utf8ToUtf16(args.options["--document"]);
+            request.copies = static_cast<int16_t>(Number(args.options["--copies"]).value_or(1));
+        if (args.options.count("--document")) request.document = Utf8ToUtf16(args.options["--document"]);
         auto plugin = Load(err);
         if (!plugin) return 1;
-        return ReportJob(RunJob(*plugin, spec), out, err);
+        return ReportJob(RunJob(*plugin, request), out, err);
     }
     if (command == "main-job") return RunMainJob(out, err);
     if (command == "set-text-key" && need(3)) {

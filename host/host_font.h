@@ -10,7 +10,7 @@
 
 namespace lt77::host {
 
-struct HostFontSpec {
+struct HostFontFields {
     FLONG flFontType = 0;
     ULONG cxMax = 0;
     LONG resolution = 203;
@@ -30,6 +30,6 @@ public:
     virtual FONTOBJ* Object() = 0;
 };
 
-std::unique_ptr<HostFontObject> MakeHostFont(const HostFontSpec& spec);
+std::unique_ptr<HostFontObject> MakeHostFont(const HostFontFields& fields);
 
 }  // namespace lt77::host

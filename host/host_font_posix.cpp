@@ -8,19 +8,19 @@ namespace {
 
 class PosixHostFont final : public HostFontObject {
 public:
-    explicit PosixHostFont(const HostFontSpec& spec)
+    explicit PosixHostFont(const HostFontFields& fields)
     {
-        font_.fo.flFontType = spec.flFontType;
-        font_.fo.cxMax = spec.cxMax;
-        font_.fo.sizLogResPpi = SIZEL{spec.resolution, spec.resolution};
-        std::copy_n(spec.familyName.begin(), std::min<std::size_t>(spec.familyName.size(), 63), font_.familyName);
-        font_.weight = spec.weight;
-        font_.fsSelection = spec.fsSelection;
-        font_.charSet = spec.charSet;
-        font_.pitchAndFamily = spec.pitchAndFamily;
-        font_.unitsPerEm = spec.unitsPerEm;
-        font_.m21 = spec.m21;
-        font_.m22 = spec.m22;
+        font_.fo.flFontType = fields.flFontType;
+        font_.fo.cxMax = fields.cxMax;
+        font_.fo.sizLogResPpi = SIZEL{fields.resolution, fields.resolution};
+        std::copy_n(fields.familyName.begin(), std::min<std::size_t>(fields.familyName.size(), 63), font_.familyName);
+        font_.weight = fields.weight;
+        font_.fsSelection = fields.fsSelection;
+        font_.charSet = fields.charSet;
+        font_.pitchAndFamily = fields.pitchAndFamily;
+        font_.unitsPerEm = fields.unitsPerEm;
+        font_.m21 = fields.m21;
+        font_.m22 = fields.m22;
     }
     FONTOBJ* Object() override { return &font_.fo; }
 
@@ -30,6 +30,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HostFontObject> MakeHostFont(const HostFontSpec& spec) { return std::make_unique<PosixHostFont>(spec); }
+std::unique_ptr<HostFontObject> MakeHostFont(const HostFontFields& fields) { return std::make_unique<PosixHostFont>(fields); }
 
 }  // namespace lt77::host

@@ -29,26 +29,26 @@ static_assert(offsetof(Win32HostFont, fo) == 0);
 
 class Win32HostFontObject final : public HostFontObject {
 public:
-    explicit Win32HostFontObject(const HostFontSpec& spec)
+    explicit Win32HostFontObject(const HostFontFields& fields)
     {
-        font_.fo.flFontType = spec.flFontType;
-        font_.fo.cxMax = spec.cxMax;
-        font_.fo.sizLogResPpi.cx = spec.resolution;
-        font_.fo.sizLogResPpi.cy = spec.resolution;
-        font_.matrix[0] = spec.m22;
-        font_.matrix[2] = spec.m21;
-        font_.matrix[3] = spec.m22;
-        const std::size_t nameBytes = (spec.familyName.size() + 1) * sizeof(wchar_t);
+        font_.fo.flFontType = fields.flFontType;
+        font_.fo.cxMax = fields.cxMax;
+        font_.fo.sizLogResPpi.cx = fields.resolution;
+        font_.fo.sizLogResPpi.cy = fields.resolution;
+        font_.matrix[0] = fields.m22;
+        font_.matrix[2] = fields.m21;
+        font_.matrix[3] = fields.m22;
+        const std::size_t nameBytes = (fields.familyName.size() + 1) * sizeof(wchar_t);
         font_.ifi.assign(sizeof(::IFIMETRICS) + nameBytes, 0);
         auto* ifi = reinterpret_cast<::IFIMETRICS*>(font_.ifi.data());
         ifi->cjThis = static_cast<ULONG>(font_.ifi.size());
         ifi->dpwszFamilyName = sizeof(::IFIMETRICS);
-        std::memcpy(font_.ifi.data() + sizeof(::IFIMETRICS), spec.familyName.data(), spec.familyName.size() * 2);
-        ifi->usWinWeight = spec.weight;
-        ifi->fsSelection = spec.fsSelection;
-        ifi->jWinCharSet = spec.charSet;
-        ifi->jWinPitchAndFamily = spec.pitchAndFamily;
-        ifi->fwdUnitsPerEm = static_cast<FWORD>(spec.unitsPerEm);
+        std::memcpy(font_.ifi.data() + sizeof(::IFIMETRICS), fields.familyName.data(), fields.familyName.size() * 2);
+        ifi->usWinWeight = fields.weight;
+        ifi->fsSelection = fields.fsSelection;
+        ifi->jWinCharSet = fields.charSet;
+        ifi->jWinPitchAndFamily = fields.pitchAndFamily;
+        ifi->fwdUnitsPerEm = static_cast<FWORD>(fields.unitsPerEm);
     }
     lt77::FONTOBJ* Object() override { return reinterpret_cast<lt77::FONTOBJ*>(&font_.fo); }
 
@@ -64,9 +64,9 @@ Win32HostFont* HostFontOf(void* object)
 
 }  // namespace
 
-std::unique_ptr<HostFontObject> MakeHostFont(const HostFontSpec& spec)
+std::unique_ptr<HostFontObject> MakeHostFont(const HostFontFields& fields)
 {
-    return std::make_unique<Win32HostFontObject>(spec);
+    return std::make_unique<Win32HostFontObject>(fields);
 }
 
 }  // namespace lt77::host

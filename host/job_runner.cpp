@@ -4,24 +4,24 @@
 
 namespace lt77::host {
 
-JobResult RunJob(LoadedPlugin& plugin, const JobSpec& spec)
+JobResult RunJob(LoadedPlugin& plugin, const JobRequest& request)
 {
     JobResult result;
-    if (auto err = CreateJob(spec.queue, spec.jobId, Utf16ToUtf8(spec.document), spec.copies)) {
+    if (auto err = CreateJob(request.queue, request.jobId, Utf16ToUtf8(request.document), request.copies)) {
         result.error = *err;
         return result;
     }
     HostCore core;
-    core.policy = spec.policy;
-    if (auto bin = QueueSetting(spec.queue, "InputBin")) core.options["InputBin"] = *bin;
-    if (auto orientation = QueueSetting(spec.queue, "Orientation")) core.options["Orientation"] = *orientation;
-    result.spoolPath = SpoolPath(spec.queue, spec.jobId);
+    core.policy = request.policy;
+    if (auto bin = QueueSetting(request.queue, "InputBin")) core.options["InputBin"] = *bin;
+    if (auto orientation = QueueSetting(request.queue, "Orientation")) core.options["Orientation"] = *orientation;
+    result.spoolPath = SpoolPath(request.queue, request.jobId);
     core.spoolFile = result.spoolPath;
 
     DeviceSetup setup;
-    setup.queue = spec.queue;
-    setup.copies = spec.copies;
-    setup.bitsPerPixel = spec.bitsPerPixel;
+    setup.queue = request.queue;
+    setup.copies = request.copies;
+    setup.bitsPerPixel = request.bitsPerPixel;
     DeviceContext dc(plugin.Plugin(), core, setup);
     if (dc.PublishAndEnableDriver() != hr::kOk) {
         result.error = "the plug-in refused PublishDriverInterface or EnableDriver";
@@ -31,11 +31,11 @@ JobResult RunJob(LoadedPlugin& plugin, const JobSpec& spec)
         result.error = "EnablePDEV failed";
         return result;
     }
-    dc.StartDoc(spec.document, spec.jobId);
+    dc.StartDoc(request.document, request.jobId);
     dc.Command(1);
-    for (int page = 0; page < spec.pages; ++page) {
+    for (int page = 0; page < request.pages; ++page) {
         dc.Command(2);
-        if (spec.drawPage) spec.drawPage(dc, page);
+        if (request.drawPage) request.drawPage(dc, page);
         dc.Command(3);
     }
     dc.Command(4);

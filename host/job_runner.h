@@ -10,7 +10,7 @@
 
 namespace lt77::host {
 
-struct JobSpec {
+struct JobRequest {
     std::string queue = "LT-77";
     DWORD jobId = 1;
     std::u16string document = u"Receipt";
@@ -31,6 +31,6 @@ struct JobResult {
     std::vector<DWORD> offers;
 };
 
-JobResult RunJob(LoadedPlugin& plugin, const JobSpec& spec);
+JobResult RunJob(LoadedPlugin& plugin, const JobRequest& request);
 
 }  // namespace lt77::host

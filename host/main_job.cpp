@@ -182,14 +182,14 @@ int RunMainJob(std::ostream& out, std::ostream& err)
         err << "lt77host: " << error << '\n';
         return 1;
     }
-    JobSpec spec;
-    spec.queue = queue;
-    spec.jobId = 1;
-    spec.document = u"Sample receipt";
-    spec.bitsPerPixel = 8;
-    spec.drawPage = [&logo](DeviceContext& dc, int) { DrawReceipt(dc, logo); };
+    JobRequest request;
+    request.queue = queue;
+    request.jobId = 1;
+    request.document = u"Sample receipt";
+    request.bitsPerPixel = 8;
+    request.drawPage = [&logo](DeviceContext& dc, int) { DrawReceipt(dc, logo); };
     out << "-- receipt at full size\n";
-    if (const int rc = ReportJob(RunJob(*plugin, spec), out, err); rc != 0) return rc;
+    if (const int rc = ReportJob(RunJob(*plugin, request), out, err); rc != 0) return rc;
 
     settings[IDX_REDUCTION_ON] = 1;
     settings[IDX_REDUCTION_RATE] = 1;  // 75 %
@@ -197,10 +197,10 @@ int RunMainJob(std::ostream& out, std::ostream& err)
         err << "lt77host: " << *e << '\n';
         return 1;
     }
-    spec.jobId = 2;
-    spec.document = u"Sample receipt, reduced";
+    request.jobId = 2;
+    request.document = u"Sample receipt, reduced";
     out << "-- the same receipt reduced to 75 %\n";
-    if (const int rc = ReportJob(RunJob(*plugin, spec), out, err); rc != 0) return rc;
+    if (const int rc = ReportJob(RunJob(*plugin, request), out, err); rc != 0) return rc;
 
     settings[IDX_REDUCTION_ON] = 0;
     settings[IDX_DRAWER1_AFTER] = 0;
@@ -208,12 +208,12 @@ int RunMainJob(std::ostream& out, std::ostream& err)
         err << "lt77host: " << *e << '\n';
         return 1;
     }
-    spec.jobId = 3;
-    spec.document = u"Open the drawer";
-    spec.bitsPerPixel = 1;
-    spec.drawPage = [](DeviceContext& dc, int) { DrawDrawerOnly(dc); };
+    request.jobId = 3;
+    request.document = u"Open the drawer";
+    request.bitsPerPixel = 1;
+    request.drawPage = [](DeviceContext& dc, int) { DrawDrawerOnly(dc); };
     out << "-- a document that only opens the cash drawer\n";
-    return ReportJob(RunJob(*plugin, spec), out, err);
+    return ReportJob(RunJob(*plugin, request), out, err);
 }
 
 }  // namespace lt77::host

@@ -77,19 +77,19 @@ bool OutputText(DeviceContext& dc, PageCanvas& canvas, int32_t x, int32_t y, std
     str.rclBkGround = RECTL{x, y, x + width, y + height};
     str.pwszOrg = owned.data();
 
-    HostFontSpec spec;
-    spec.flFontType = font.device ? FO_TYPE_DEVICE : FO_TYPE_TRUETYPE;
-    if (font.italic && !font.device) spec.flFontType |= FO_SIM_ITALIC;
-    spec.cxMax = static_cast<ULONG>(emHeight);
-    spec.resolution = 203;
-    spec.familyName = font.family;
-    spec.weight = font.weight;
-    spec.fsSelection = static_cast<WORD>((font.underline ? 0x2 : 0) | (font.strikeOut ? 0x10 : 0));
-    spec.charSet = font.charSet;
-    spec.pitchAndFamily = font.pitchAndFamily;
-    spec.unitsPerEm = kUnitsPerEm;
-    spec.m22 = static_cast<float>(emHeight) / static_cast<float>(kUnitsPerEm);
-    const auto hostFont = MakeHostFont(spec);
+    HostFontFields fields;
+    fields.flFontType = font.device ? FO_TYPE_DEVICE : FO_TYPE_TRUETYPE;
+    if (font.italic && !font.device) fields.flFontType |= FO_SIM_ITALIC;
+    fields.cxMax = static_cast<ULONG>(emHeight);
+    fields.resolution = 203;
+    fields.familyName = font.family;
+    fields.weight = font.weight;
+    fields.fsSelection = static_cast<WORD>((font.underline ? 0x2 : 0) | (font.strikeOut ? 0x10 : 0));
+    fields.charSet = font.charSet;
+    fields.pitchAndFamily = font.pitchAndFamily;
+    fields.unitsPerEm = kUnitsPerEm;
+    fields.m22 = static_cast<float>(emHeight) / static_cast<float>(kUnitsPerEm);
+    const auto hostFont = MakeHostFont(fields);
 
     auto hook = reinterpret_cast<PFN_DrvTextOut>(dc.Hook(INDEX_DrvTextOut));
     const std::size_t before = CoreCalls().size();

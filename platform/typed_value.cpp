@@ -2,29 +2,14 @@
 
 #include <cstring>
 
+#include "common/utf.h"
+
 namespace lt77 {
 
 std::string EncodeTypedValue(const PrinterDataValue& value)
 {
     static const char* kHex = "0123456789ABCDEF";
-    if (value.type == REG_SZ_TYPE) {
-        std::string text;
-        for (std::size_t i = 0; i + 1 < value.bytes.size(); i += 2) {
-            const char16_t c = static_cast<char16_t>(value.bytes[i] | (value.bytes[i + 1] << 8));
-            if (c == 0) break;
-            if (c < 0x80) {
-                text.push_back(static_cast<char>(c));
-            } else if (c < 0x800) {
-                text.push_back(static_cast<char>(0xC0 | (c >> 6)));
-                text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-            } else {
-                text.push_back(static_cast<char>(0xE0 | (c >> 12)));
-                text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-                text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-            }
-        }
-        return "sz: " + text;
-    }
+    if (value.type == REG_SZ_TYPE) return "sz: " + Utf16ToUtf8(Utf16FromBytes(value.bytes));
     if (value.type == REG_DWORD_TYPE && value.bytes.size() == 4) {
         uint32_t v = 0;
         std::memcpy(&v, value.bytes.data(), 4);

@@ -1,9 +1,9 @@
 // Barcode flags: from a font's family name to a barcode code, and from the
 // code and the settings to the 1D or 2D record that the builders use.
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
+#include "common/ascii_case.h"
 #include "render/barcode_detail.h"
 #include "render/barcodes.h"
 #include "render/trace.h"
@@ -82,26 +82,13 @@ int SlotNumberOf(std::string_view familyName)
 
 }  // namespace barcode_detail
 
-namespace {
-
-bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-}  // namespace
-
 uint8_t GetBarcodeType(std::string_view familyName)
 {
     TraceLog("GetBarcodeType : START");
     uint8_t code = 0;
     for (const auto& entry : BarcodeFlag) {
         if (entry.byCode == 0 || entry.szFlag[0] == '\0') continue;
-        if (!EqualsIgnoreCaseAscii(entry.szFlag, familyName)) continue;
+        if (!EqualsNoCase(entry.szFlag, familyName)) continue;
         code = entry.byCode;
         TraceLog("GetBarcodeType : MATCHED BARCODE = %s, %d", entry.szFlag, code);
         break;

@@ -3,9 +3,9 @@
 // travels behind the barcode commands in a block that the preview program
 // and the journal viewer recognise and strip.
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
+#include "common/ascii_case.h"
 #include "render/barcode_detail.h"
 #include "render/barcodes.h"
 #include "render/module_state.h"
@@ -36,21 +36,12 @@ const char* PictureFileOf(const UIInfo& ui, std::string_view familyName, uint8_t
     }
 }
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // The listed size of a file, when the folder lists it; lets an oversized
 // picture be refused before it is read into memory.
 std::optional<uint64_t> ListedSize(FileSystem& files, std::string_view folder, std::string_view name)
 {
     for (const auto& entry : files.ListFolder(folder))
-        if (!entry.isFolder && SameNameIgnoringCase(entry.name, name)) return entry.size;
+        if (!entry.isFolder && EqualsNoCase(entry.name, name)) return entry.size;
     return std::nullopt;
 }
 

@@ -2,17 +2,11 @@
 
 #include <algorithm>
 
+#include "common/ascii_case.h"
 #include "render/trace.h"
 
 namespace lt77 {
 namespace {
-
-bool ContainsNoCase(std::string_view haystack, std::string_view needle)
-{
-    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-           }) != haystack.end();
-}
 
 uint8_t CharAt(std::string_view s, std::size_t i) { return i < s.size() ? static_cast<uint8_t>(s[i]) : 0; }
 

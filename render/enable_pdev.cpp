@@ -70,12 +70,7 @@ void ReadPrinterName(OemPDEV& pdev, PDEVOBJ pdevobj, const WCHAR* pPrinterName)
     const DWORD error = platform.spooler.GetData(pdevobj != nullptr ? pdevobj->hPrinter : nullptr,
                                                  "DsSpooler", "printerName", 512, value);
     if (error == 0 && value.type == REG_SZ_TYPE) {
-        std::u16string name;
-        for (std::size_t i = 0; i + 1 < value.bytes.size() && name.size() < kPrinterNameChars - 1; i += 2) {
-            const auto c = static_cast<char16_t>(value.bytes[i] | (value.bytes[i + 1] << 8));
-            if (c == 0) break;
-            name.push_back(c);
-        }
+        const std::u16string name = Utf16FromBytes(value.bytes, kPrinterNameChars - 1);
         pdev.szPrinterName = name;
     } else {
         TraceLog("OEMEnablePDEV : GetPrinterDataEx failed. (%d)", static_cast<int>(error != 0 ? error : syserr::kInvalidData));

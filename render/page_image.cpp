@@ -65,22 +65,6 @@ void ResetPageState(OemPDEV& pdev)
     pdev.FreePageBlocks();
 }
 
-float ReductionRate(OemPDEV& pdev)
-{
-    uint8_t* v = pdev.m_UIInfo.byteValue;
-    if (v[IDX_REDUCTION_ON] != 1) return 1.0f;
-    switch (v[IDX_REDUCTION_RATE]) {
-    case 0: return 1.0f;
-    case 1: return 0.75f;
-    case 2: return 0.5f;
-    case 3: return 0.25f;
-    case 4:
-        v[IDX_REDUCTION_CUSTOM] = std::clamp<uint8_t>(v[IDX_REDUCTION_CUSTOM], 10, 100);
-        return static_cast<float>(v[IDX_REDUCTION_CUSTOM]) / 100.0f;
-    default: return 1.0f;
-    }
-}
-
 void SaveDiagnosticBitmap(const CxImage& image)
 {
     Platform& platform = ModulePlatform();
@@ -220,7 +204,7 @@ HRESULT CreateImageData(JobContext& job)
         pdev.bBlankBand = 1;
         v[IDX_PAPER_TYPE] = 0;
     }
-    const float rate = ReductionRate(pdev);
+    const float rate = CaptureReduceRate(pdev.m_UIInfo.byteValue, 10);
 
     if (!image.Decode(pdev.bmInfoHeader, pdev.pBufStart, pdev.colorTable)) {
         TraceLog("CreateImageData : Decode failed.");
@@ -240,7 +224,7 @@ HRESULT CreateImageData(JobContext& job)
         image.RotateLeft();
     }
     CropBottomBlankArea(pdev, image);
-    if (IsTraceOn() && g_dwJobId != 0) SaveDiagnosticBitmap(image);
+    if (TraceActive()) SaveDiagnosticBitmap(image);
 
     DWORD lastRow = static_cast<DWORD>(image.GetHeight());
     std::stable_sort(pdev.pictureRects.begin(), pdev.pictureRects.end(), [](const PictureRect& a, const PictureRect& b) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/ascii_case.h"
 #include "render/barcodes.h"
 #include "render/control_fonts.h"
 #include "render/device_font.h"
@@ -19,32 +20,12 @@ constexpr std::size_t kFamilyNameMaxBytes = 511;
 constexpr std::size_t kReaderTextMaxBytes = 8192;
 constexpr std::size_t kFaceNameUnits = 16;
 
-bool ContainsNoCase(std::string_view haystack, std::string_view needle)
+// A slot holds the UTF-16 text followed by one zero byte.
+std::vector<uint8_t> Utf16Slot(std::u16string_view text)
 {
-    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-           }) != haystack.end();
-}
-
-std::vector<uint8_t> Utf16Bytes(std::u16string_view text, std::size_t byteLength)
-{
-    std::vector<uint8_t> out(byteLength, 0);
-    for (std::size_t i = 0; i < text.size() && 2 * i + 1 < byteLength; ++i) {
-        out[2 * i] = static_cast<uint8_t>(text[i] & 0xFF);
-        out[2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
-    }
-    return out;
-}
-
-std::u16string FromUtf16Bytes(std::span<const uint8_t> bytes, std::size_t maxUnits)
-{
-    std::u16string out;
-    for (std::size_t i = 0; i + 1 < bytes.size() && out.size() < maxUnits; i += 2) {
-        const auto c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        if (c == 0) break;
-        out.push_back(c);
-    }
-    return out;
+    auto bytes = Utf16ToBytes(text, false);
+    bytes.push_back(0);
+    return bytes;
 }
 
 std::string FamilyNameUtf8(const FontDetails& font)
@@ -90,7 +71,8 @@ std::optional<BOOL> CaptureTextOut(OemPDEV& pdev, STROBJ* pstro, FONTOBJ* pfo)
     const auto str = engine.DescribeString(pstro);
     const auto font = engine.DescribeFont(pfo);
     if (!str || !font) return std::nullopt;  // unreadable objects stay the core's
-    if (str->hasText) {
+    // Converting every string only for a line nobody keeps would cost each text call.
+    if (str->hasText && TraceActive()) {
         const std::string data = ModulePlatform().codePages.FromWide(CP_SYSTEM_ANSI, str->text);
         TraceLog("OEMTextOut : (%d, %d) Font Name = %s, cxMax = %u, Data = %s (%u)", str->background.left,
                  str->background.top, FamilyNameUtf8(*font).c_str(), font->cxMax, data.c_str(), str->glyphs);
@@ -185,8 +167,8 @@ bool AddFontDataToBuf(OemPDEV& pdev, uint8_t fontType, int32_t height, std::span
 void AddTtfFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDetails& font)
 {
     TraceLog("AddTtfFontInfoToBuf : START");
-    const auto family = Utf16Bytes(font.familyName, 2 * font.familyName.size() + 1);
-    const auto text = Utf16Bytes(str.text, 2 * static_cast<std::size_t>(str.glyphs) + 1);
+    const auto family = Utf16Slot(font.familyName);
+    const auto text = Utf16Slot(str.text);
     AddFontDataToBuf(pdev, FTYPE_TRUETYPE, GetFontHeight(&font), family, text, str, font);
     TraceLog("AddTtfFontInfoToBuf : END");
 }
@@ -212,22 +194,27 @@ void AddDevFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDeta
     std::vector<uint8_t> slot1;
     uint8_t recordType = static_cast<uint8_t>(type);
     if (type == FTYPE_DEVICE_FONT) {
-        const bool textKeys = v[IDX_TEXT_KEY_ON] == 1;
+        // The definitions are read once for the string and serve every step.
+        const auto definitions = v[IDX_TEXT_KEY_ON] == 1
+                                     ? ReadTextKeyDefinitions(pdev, CodePageOfFamily(family))
+                                     : std::nullopt;
+        const bool textKeys = definitions.has_value();
         if (textKeys) {
-            SaveCouponImgName(pdev, std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
-            TextReplacementWithText(pdev, text, CodePageOfFamily(family));
+            SaveCouponImgName(pdev, *definitions,
+                              std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+            TextReplacementWithText(*definitions, text);
         }
         if (rate != 1.0f || v[IDX_ROTATION] != 0 || v[IDX_PREVIEW_ON] != 0) {
             TraceLog("AddDevFontInfoToBuf : Set the font type as TTF");
             recordType = FTYPE_TRUETYPE;
-            slot1 = Utf16Bytes(font.familyName, 2 * font.familyName.size() + 1);
+            slot1 = Utf16Slot(font.familyName);
             // Alternate texts belong in the picture too.
             const std::u16string drawn =
                 textKeys ? ModulePlatform().codePages.ToWide(CodePageOfFamily(family),
                                                              std::string(text.begin(), text.end()))
                          : text16;
-            text = Utf16Bytes(drawn, 2 * drawn.size() + 1);
-        } else if (textKeys && AddTextKeyImgBufAndDevFontData(pdev, str, font, family, text) > 0) {
+            text = Utf16Slot(drawn);
+        } else if (textKeys && AddTextKeyImgBufAndDevFontData(pdev, *definitions, str, font, family, text) > 0) {
             TraceLog("AddDevFontInfoToBuf : END");
             return;
         } else {
@@ -299,8 +286,8 @@ std::size_t ExtractFontInfoFromBuf(OemPDEV& pdev, std::size_t offset, ExtractedT
         out.font.strikeOut = h.byStrikeOut != 0;
         out.font.charSet = h.byCharSet;
         out.font.pitchAndFamily = h.byPitchAndFamily;
-        out.font.faceName = FromUtf16Bytes(record->slot1, kFaceNameUnits);
-        out.text = FromUtf16Bytes(record->slot2, kReaderTextMaxBytes / 2 - 1);
+        out.font.faceName = Utf16FromBytes(record->slot1, kFaceNameUnits);
+        out.text = Utf16FromBytes(record->slot2, kReaderTextMaxBytes / 2 - 1);
         if (h.wY > pdev.dwLastTxt_PosY) {
             pdev.dwLastTxt_PosY = h.wY;
             pdev.dwLastTxt_Height = h.wHeight;

@@ -20,11 +20,6 @@ constexpr std::string_view kNull = "_NULL_";
 constexpr std::size_t kMaxReplacedText = 0xFFF0;
 constexpr unsigned kUtf8CodePage = 65001;
 
-struct Definition {
-    std::string key, image, coupon;
-    std::string alternate;  // in the string's code page
-};
-
 // The number of definitions: the first byte of the value (as text when the
 // utility wrote it as a string).
 int DefinitionCount(const OemPDEV& pdev)
@@ -34,16 +29,16 @@ int DefinitionCount(const OemPDEV& pdev)
     return static_cast<uint8_t>((*value)[0]);
 }
 
-std::optional<Definition> ReadDefinition(const OemPDEV& pdev, int index, unsigned textCodePage, const char* caller)
+std::optional<TextKeyDefinition> ReadDefinition(const OemPDEV& pdev, int index, unsigned textCodePage)
 {
     char name[24];
     std::snprintf(name, sizeof(name), "TextKey%02d", index);
     const auto utf8 = GetPrinterDataFromReg(pdev, name, kUtf8CodePage);
     if (!utf8) {
-        TraceLog("%s : GetPrinterDataFromReg returned NULL. (%s)", caller, name);
+        TraceLog("SaveCouponImgName : GetPrinterDataFromReg returned NULL. (%s)", name);
         return std::nullopt;
     }
-    Definition d;
+    TextKeyDefinition d;
     d.key = GetTokenFromTextKeyData(*utf8, TEXT_KEY).value_or("");
     d.image = GetTokenFromTextKeyData(*utf8, REPLACE_IMAGE).value_or("");
     d.coupon = GetTokenFromTextKeyData(*utf8, COUPON_IMAGE).value_or("");
@@ -84,13 +79,18 @@ std::optional<std::string> GetPrinterDataFromReg(const OemPDEV& pdev, std::strin
         return std::nullopt;
     }
     if (value.bytes.size() <= 1) return std::string(value.bytes.begin(), value.bytes.end());
-    std::u16string wide;
-    for (std::size_t i = 0; i + 1 < value.bytes.size(); i += 2) {
-        const auto c = static_cast<char16_t>(value.bytes[i] | (value.bytes[i + 1] << 8));
-        if (c == 0) break;
-        wide.push_back(c);
-    }
+    const std::u16string wide = Utf16FromBytes(value.bytes);
     return codePage == kUtf8CodePage ? Utf16ToUtf8(wide) : platform.codePages.FromWide(codePage, wide);
+}
+
+std::optional<std::vector<TextKeyDefinition>> ReadTextKeyDefinitions(const OemPDEV& pdev, unsigned textCodePage)
+{
+    const int count = DefinitionCount(pdev);
+    if (count < 0) return std::nullopt;
+    std::vector<TextKeyDefinition> definitions;
+    for (int i = 0; i < count; ++i)
+        if (auto d = ReadDefinition(pdev, i, textCodePage)) definitions.push_back(std::move(*d));
+    return definitions;
 }
 
 std::optional<std::string> GetTokenFromTextKeyData(std::string_view definition, TextKeyField field)
@@ -129,36 +129,33 @@ bool CheckCouponNameAlreadyExist(const OemPDEV& pdev, std::string_view name)
     return std::find(pdev.couponImgNames.begin(), pdev.couponImgNames.end(), name) != pdev.couponImgNames.end();
 }
 
-bool SaveCouponImgName(OemPDEV& pdev, std::string_view text)
+bool SaveCouponImgName(OemPDEV& pdev, const std::vector<TextKeyDefinition>& definitions, std::string_view text)
 {
-    const int count = DefinitionCount(pdev);
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    for (int i = 0; i < count; ++i) {
-        const auto d = ReadDefinition(pdev, i, kUtf8CodePage, "SaveCouponImgName");
-        if (!d || d->key.empty() || d->coupon.empty()) continue;
-        for (std::size_t p = 0; p + d->key.size() <= bytes.size(); ++p) {
-            if (!MatchesAt(bytes, p, d->key)) continue;
+    for (const auto& d : definitions) {
+        if (d.key.empty() || d.coupon.empty()) continue;
+        for (std::size_t p = 0; p + d.key.size() <= bytes.size(); ++p) {
+            if (!MatchesAt(bytes, p, d.key)) continue;
             if (pdev.couponImgNames.empty()) {
                 TraceLog("SaveCouponImgName : adding a coupon name without checking at first time.");
-                pdev.couponImgNames.push_back(d->coupon);
-            } else if (CheckCouponNameAlreadyExist(pdev, d->coupon)) {
-                TraceLog("SaveCouponImgName : The coupon name, '%s' already exist.", d->coupon.c_str());
+                pdev.couponImgNames.push_back(d.coupon);
+            } else if (CheckCouponNameAlreadyExist(pdev, d.coupon)) {
+                TraceLog("SaveCouponImgName : The coupon name, '%s' already exist.", d.coupon.c_str());
                 break;
             } else {
-                pdev.couponImgNames.push_back(d->coupon);
+                pdev.couponImgNames.push_back(d.coupon);
             }
         }
     }
     return true;
 }
 
-bool TextReplacementWithText(const OemPDEV& pdev, std::vector<uint8_t>& text, unsigned codePage)
+bool TextReplacementWithText(const std::vector<TextKeyDefinition>& definitions, std::vector<uint8_t>& text)
 {
-    const int count = DefinitionCount(pdev);
-    if (count <= 0) return false;
-    for (int i = 0; i < count; ++i) {
-        const auto d = ReadDefinition(pdev, i, codePage, "TextReplacementWithText");
-        if (!d || d->key.empty() || d->alternate.empty()) continue;
+    if (definitions.empty()) return false;
+    for (const auto& definition : definitions) {
+        const TextKeyDefinition* d = &definition;
+        if (d->key.empty() || d->alternate.empty()) continue;
         const std::size_t k = d->key.size();
         // One pass per definition: the scan resumes right after each inserted
         // text, so what was inserted is never searched again.
@@ -204,19 +201,17 @@ std::vector<uint8_t> GetTextKeyImgBufFromFile(std::string_view imageName)
     return std::move(*bytes);
 }
 
-std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const StringDetails& str, const FontDetails& font,
+std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const std::vector<TextKeyDefinition>& allDefinitions,
+                                           const StringDetails& str, const FontDetails& font,
                                            std::string_view familyName, const std::vector<uint8_t>& text)
 {
     if (text.empty()) {
         TraceLog("AddTextKeyImgBufAndDevFontData : szAnsiText is NULL.");
         return 0;
     }
-    const int count = DefinitionCount(pdev);
-    if (count < 0) return 0;
-    std::vector<Definition> definitions;
-    for (int i = 0; i < count; ++i)
-        if (auto d = ReadDefinition(pdev, i, kUtf8CodePage, "AddTextKeyImgBufAndDevFontData"))
-            if (!d->key.empty() && !d->image.empty()) definitions.push_back(std::move(*d));
+    std::vector<TextKeyDefinition> definitions;
+    for (const auto& d : allDefinitions)
+        if (!d.key.empty() && !d.image.empty()) definitions.push_back(d);
 
     const int32_t height = GetFontHeight(&font);
     const auto x = static_cast<uint32_t>(std::clamp<LONG>(str.background.left, 0, 0xFFFF));
@@ -228,10 +223,10 @@ std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const StringDetails& s
     std::vector<std::size_t> nextAt(definitions.size(), kUnknown);
     std::map<std::string, std::vector<uint8_t>> images;
     while (p < text.size()) {
-        const Definition* found = nullptr;
+        const TextKeyDefinition* found = nullptr;
         std::size_t at = text.size();
         for (std::size_t i = 0; i < definitions.size(); ++i) {
-            const Definition& d = definitions[i];
+            const TextKeyDefinition& d = definitions[i];
             if (nextAt[i] == kUnknown || (nextAt[i] < p && nextAt[i] != text.size())) {
                 const auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(p), text.end(), d.key.begin(),
                                             d.key.end(), [](uint8_t t, char m) { return t == static_cast<uint8_t>(m); });

@@ -26,18 +26,28 @@ std::optional<std::string> GetPrinterDataFromReg(const OemPDEV& pdev, std::strin
 // the field is missing or "_NULL_".
 std::optional<std::string> GetTokenFromTextKeyData(std::string_view definition, TextKeyField field);
 
+// One definition: the marker and what it brings; empty fields are empty.
+struct TextKeyDefinition {
+    std::string key, image, coupon;
+    std::string alternate;  // in the code page of the string it applies to
+};
+
+// The queue's definitions, read once for a captured string; null without
+// "NumTextKey". Alternate texts are converted to `textCodePage`.
+std::optional<std::vector<TextKeyDefinition>> ReadTextKeyDefinitions(const OemPDEV& pdev, unsigned textCodePage);
+
 // Collects the coupon names of the markers found in the text; always true.
-bool SaveCouponImgName(OemPDEV& pdev, std::string_view text);
+bool SaveCouponImgName(OemPDEV& pdev, const std::vector<TextKeyDefinition>& definitions, std::string_view text);
 bool CheckCouponNameAlreadyExist(const OemPDEV& pdev, std::string_view name);
 
-// Replaces markers by their alternate texts (converted to `codePage`, the
-// string's own); false without definitions.
-bool TextReplacementWithText(const OemPDEV& pdev, std::vector<uint8_t>& text, unsigned codePage);
+// Replaces markers by their alternate texts; false without definitions.
+bool TextReplacementWithText(const std::vector<TextKeyDefinition>& definitions, std::vector<uint8_t>& text);
 
 // Records the text as device-font segments with marker images between
 // them; the number of command bytes recorded, 0 when the caller records the
 // string itself.
-std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const StringDetails& str, const FontDetails& font,
+std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const std::vector<TextKeyDefinition>& definitions,
+                                           const StringDetails& str, const FontDetails& font,
                                            std::string_view familyName, const std::vector<uint8_t>& text);
 
 // The bytes of <Windows>\LT-77\<name>.bin; empty on failure. Names that would

@@ -39,9 +39,11 @@ std::string DriveOf(Platform& platform) { return platform.files.WindowsFolder().
 
 }  // namespace
 
+bool TraceActive() { return g_traceOn && g_dwJobId != 0; }
+
 void TraceLog(const char* format, ...)
 {
-    if (!g_traceOn || g_dwJobId == 0) return;
+    if (!TraceActive()) return;
     char message[kMaxLine + 1];
     va_list args;
     va_start(args, format);

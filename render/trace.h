@@ -30,6 +30,8 @@ void FlushTrace(Platform& platform);
 void SwitchTraceOffForGood(Platform& platform);
 
 bool IsTraceOn();
+// True when a line written now would be kept: the trace is on and a job is active.
+bool TraceActive();
 
 // Bytes collected and not yet flushed.
 std::size_t TraceBufferSizeForTesting();

@@ -16,16 +16,6 @@ std::string_view Trim(std::string_view s)
 
 }  // namespace
 
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
-}
-
 std::variant<StoreFile, StoreError> StoreFile::Parse(std::string_view text, std::string origin)
 {
     StoreFile file;

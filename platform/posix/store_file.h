@@ -3,6 +3,8 @@
 #pragma once
 
 #include <filesystem>
+
+#include "common/ascii_case.h"
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,7 +46,5 @@ private:
     };
     std::vector<Line> lines_;
 };
-
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace lt77::posix

@@ -7,9 +7,9 @@ namespace {
 class EnableAndHooks : public HostTest {
 protected:
     // The settings text the plug-in wrote into the job record at start of document.
-    std::string ParametersAfterJob(JobSpec spec = {})
+    std::string ParametersAfterJob(JobRequest request = {})
     {
-        const JobResult result = Run(std::move(spec));
+        const JobResult result = Run(std::move(request));
         EXPECT_TRUE(result.ok) << result.error;
         const auto job = ReadJob(queue_, 1);
         return job ? Utf16ToUtf8(job->parameters) : "";
@@ -29,9 +29,9 @@ TEST_F(EnableAndHooks, EnableRewritesLandscapeRotationAndPaperType)
     SetSettings({{IDX_ROTATION, 7}, {IDX_LANDSCAPE, 0}, {IDX_PAPER_TYPE, 0}});
     ASSERT_FALSE(SetQueueSetting(queue_, "Orientation", "LANDSCAPE_CC270").has_value());
     ASSERT_FALSE(SetQueueSetting(queue_, "InputBin", "Option2").has_value());
-    JobSpec spec;
-    spec.copies = 3;
-    const auto v = Values(ParametersAfterJob(spec));
+    JobRequest request;
+    request.copies = 3;
+    const auto v = Values(ParametersAfterJob(request));
     ASSERT_EQ(v.size(), 44u);
     EXPECT_EQ(v[IDX_LANDSCAPE], 1);
     EXPECT_EQ(v[IDX_ROTATION], 3) << "7 keeps its two low bits";
@@ -183,9 +183,9 @@ TEST_F(EnableAndHooks, PageNumberGoesToTheQueueNamedInItsPrinterData)
     ASSERT_FALSE(SetPrinterData(queue_, "DsSpooler", "printerName",
                                 PrinterDataValue{REG_SZ_TYPE, {'O', 0, 't', 0, 'h', 0, 'e', 0, 'r', 0, 0, 0}})
                      .has_value());
-    JobSpec spec;
-    spec.pages = 3;
-    ASSERT_TRUE(Run(spec).ok);
+    JobRequest request;
+    request.pages = 3;
+    ASSERT_TRUE(Run(request).ok);
     const std::string other = ReadFileText(QueueFilePath("Other"));
     EXPECT_NE(other.find("PAGES = binary: 03 00"), std::string::npos) << other;
     EXPECT_EQ(ReadFileText(QueueFilePath(queue_)).find("PAGES"), std::string::npos);
@@ -197,7 +197,7 @@ TEST_F(EnableAndHooks, WithoutPrinterNameDataTheArgumentNamesTheQueue)
     auto text = ReadFileText(QueueFilePath(queue_));
     text.erase(text.find("[PrinterData\\DsSpooler]"));
     std::ofstream(QueueFilePath(queue_), std::ios::binary | std::ios::trunc) << text;
-    ASSERT_TRUE(Run(JobSpec{}).ok);
+    ASSERT_TRUE(Run(JobRequest{}).ok);
     EXPECT_NE(ReadFileText(QueueFilePath(queue_)).find("PAGES = binary: 01 00"), std::string::npos);
 }
 

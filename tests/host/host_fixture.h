@@ -123,10 +123,10 @@ protected:
         return HostSpoolerKeepsJobRecords();
     }
 
-    JobResult Run(JobSpec spec)
+    JobResult Run(JobRequest request)
     {
-        spec.queue = queue_;
-        return RunJob(Plugin(), spec);
+        request.queue = queue_;
+        return RunJob(Plugin(), request);
     }
 
     // A page with a black bar in rows [top, bottom) of a 576 x height page.

@@ -9,11 +9,11 @@ class JobOutputs : public HostTest {
 protected:
     JobResult RunBar(int16_t copies = 1, DWORD jobId = 1)
     {
-        JobSpec spec;
-        spec.jobId = jobId;
-        spec.copies = copies;
-        spec.drawPage = BarPage(64, 0, 4);
-        JobResult result = Run(spec);
+        JobRequest request;
+        request.jobId = jobId;
+        request.copies = copies;
+        request.drawPage = BarPage(64, 0, 4);
+        JobResult result = Run(request);
         EXPECT_TRUE(result.ok) << result.error;
         return result;
     }
@@ -99,9 +99,9 @@ TEST_F(JobOutputs, JobRecordGetsTheSettingsTextPositionAndCopies)
 
 TEST_F(JobOutputs, MissingJobRecordLeavesPrintingAlone)
 {
-    JobSpec spec;
-    spec.drawPage = BarPage(64, 0, 4);
-    const JobResult withRecord = Run(spec);
+    JobRequest request;
+    request.drawPage = BarPage(64, 0, 4);
+    const JobResult withRecord = Run(request);
     // The same document for a job the spooler has no record of.
     HostCore core;
     DeviceContext dc(Plugin().Plugin(), core, DeviceSetup{queue_});
@@ -110,7 +110,7 @@ TEST_F(JobOutputs, MissingJobRecordLeavesPrintingAlone)
     dc.StartDoc(u"doc", 99);
     dc.Command(1);
     dc.Command(2);
-    spec.drawPage(dc, 0);
+    request.drawPage(dc, 0);
     dc.Command(3);
     dc.Command(4);
     dc.DisablePDEV();

@@ -20,11 +20,11 @@ class JobStream : public HostTest {
 protected:
     JobResult RunBars(int pages, SpoolPolicy policy = {})
     {
-        JobSpec spec;
-        spec.pages = pages;
-        spec.policy = policy;
-        spec.drawPage = BarPage(64, 0, 4);
-        JobResult result = Run(spec);
+        JobRequest request;
+        request.pages = pages;
+        request.policy = policy;
+        request.drawPage = BarPage(64, 0, 4);
+        JobResult result = Run(request);
         EXPECT_TRUE(result.ok) << result.error;
         return result;
     }
@@ -105,46 +105,46 @@ TEST_F(JobStream, GraphicsFormOfStoredImages)
 TEST_F(JobStream, PageWithoutBandsSendsNothingAtAll)
 {
     SetValue("StartPage", Bytes({'S'}));
-    JobSpec spec;
-    spec.pages = 3;
-    spec.drawPage = [](DeviceContext& dc, int page) {
+    JobRequest request;
+    request.pages = 3;
+    request.drawPage = [](DeviceContext& dc, int page) {
         if (page == 1) return;  // the core produced no raster for this page
         PageCanvas canvas(576, 64, 1);
         canvas.FillRect(0, 0, 576, 4, 0);
         canvas.SendBands(dc, 64);
     };
-    const JobResult result = Run(spec);
+    const JobResult result = Run(request);
     const auto page = [&](int n) { return Concat({Bytes({'S', 0x1B, 0x4A, 0x00}), kBarImage, kFeed, Mark(n)}); };
     EXPECT_EQ(result.spooled, Concat({kInit, page(1), page(3), kCut}));
 }
 
 TEST_F(JobStream, PageTwoHundredFiftySixCarriesItsNumberInTheMark)
 {
-    JobSpec spec;
-    spec.pages = 256;
-    spec.drawPage = [](DeviceContext& dc, int page) {
+    JobRequest request;
+    request.pages = 256;
+    request.drawPage = [](DeviceContext& dc, int page) {
         if (page != 255) return;
         PageCanvas canvas(576, 64, 1);
         canvas.FillRect(0, 0, 576, 4, 0);
         canvas.SendBands(dc, 64);
     };
-    const JobResult result = Run(spec);
+    const JobResult result = Run(request);
     EXPECT_EQ(result.spooled, Concat({kInit, kBarImage, kFeed, Bytes({0x00, 0x08, 0x00, 0x01}), kCut}));
 }
 
 TEST_F(JobStream, BlankPageSendsOneZeroByteAndSkipsTheFinalCut)
 {
-    JobSpec spec;
-    spec.pages = 1;
-    spec.drawPage = [](DeviceContext& dc, int) { PageCanvas(576, 200, 1).SendBands(dc, 64); };
-    EXPECT_EQ(Run(spec).spooled, Concat({kInit, Bytes({0x00}), kFeed, Mark(1)}));
+    JobRequest request;
+    request.pages = 1;
+    request.drawPage = [](DeviceContext& dc, int) { PageCanvas(576, 200, 1).SendBands(dc, 64); };
+    EXPECT_EQ(Run(request).spooled, Concat({kInit, Bytes({0x00}), kFeed, Mark(1)}));
 }
 
 TEST_F(JobStream, BlankBottomIsNotPrinted)
 {
-    JobSpec spec;
-    spec.drawPage = BarPage(1000, 0, 4);  // 15 blank bands below the bar
-    EXPECT_EQ(Run(spec).spooled, Concat({kInit, kBarImage, kFeed, Mark(1), kCut}));
+    JobRequest request;
+    request.drawPage = BarPage(1000, 0, 4);  // 15 blank bands below the bar
+    EXPECT_EQ(Run(request).spooled, Concat({kInit, kBarImage, kFeed, Mark(1), kCut}));
 }
 
 TEST_F(JobStream, ShortSpoolerWritesLoseNothing)
@@ -158,14 +158,14 @@ TEST_F(JobStream, ShortSpoolerWritesLoseNothing)
 
 TEST_F(JobStream, PageBufferGoesOutInChunksOfAtMost4096Bytes)
 {
-    JobSpec spec;
-    spec.drawPage = [](DeviceContext& dc, int) {
+    JobRequest request;
+    request.drawPage = [](DeviceContext& dc, int) {
         PageCanvas canvas(576, 400, 1);
         for (int32_t y = 0; y < 400; ++y)
             for (int32_t x = (y % 2); x < 576; x += 2) canvas.FillRect(x, y, x + 1, y + 1, 0);
         canvas.SendBands(dc, 100);
     };
-    const JobResult result = Run(spec);
+    const JobResult result = Run(request);
     ASSERT_TRUE(result.ok);
     EXPECT_GT(result.spooled.size(), 2u * 4096u);
     for (DWORD offer : result.offers) EXPECT_LE(offer, 4096u);

@@ -91,9 +91,9 @@ TEST_F(QueueStore, MalformedStoreMeansDefaultsForThePlugin)
 {
     SetSettings({{IDX_LINE_FEEDS, 2}});
     Corrupt(ReadFileText(QueueFilePath(queue_)) + "[PrinterData\\X]\nbroken = binary: ZZ\n");
-    JobSpec spec;
-    spec.pages = 0;
-    const JobResult result = Run(spec);
+    JobRequest request;
+    request.pages = 0;
+    const JobResult result = Run(request);
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.spooled.size(), 5u + 12u) << "no line feeds: the settings could not be read";
 }
@@ -106,9 +106,9 @@ TEST_F(QueueStore, CommandLineSetsValuesThatThePluginReads)
     EXPECT_EQ(Command({"set-setting", queue_, "44", "1"}, out, err), 1);
     EXPECT_EQ(Command({"set-setting", queue_, "0", "256"}, out, err), 1);
     EXPECT_EQ(Command({"set-data", queue_, "EndDoc", "binary: 4"}, out, err), 1);
-    JobSpec spec;
-    spec.pages = 0;
-    const JobResult result = Run(spec);
+    JobRequest request;
+    request.pages = 0;
+    const JobResult result = Run(request);
     const auto tail = std::vector<uint8_t>(result.spooled.begin() + 5, result.spooled.end());
     EXPECT_EQ(tail, Concat({Bytes({'A', 0x1B, 0x4A, 0x00, 0x0A, 0x0A}),
                             Bytes({0x00, 0x1B, 0x33, 0x00, 0x00, 0x0A, 0x1D, 0x56, 0x42, 0x00, 0x1B, 0x32})}));

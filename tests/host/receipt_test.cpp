@@ -29,14 +29,14 @@ protected:
     };
     JobResult Print(const std::vector<Line>& lines, std::function<void(PageCanvas&)> draw = {}, int32_t rows = 400)
     {
-        JobSpec spec;
-        spec.drawPage = [=](DeviceContext& dc, int) {
+        JobRequest request;
+        request.drawPage = [=](DeviceContext& dc, int) {
             PageCanvas canvas(576, rows, 1);
             if (draw) draw(canvas);
             for (const auto& l : lines) OutputText(dc, canvas, l.x, l.y, l.text, Resident(l.family));
             canvas.SendBands(dc, 64);
         };
-        JobResult r = Run(spec);
+        JobResult r = Run(request);
         EXPECT_TRUE(r.ok) << r.error;
         return r;
     }

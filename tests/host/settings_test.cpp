@@ -8,9 +8,9 @@ namespace {
 
 class Settings : public HostTest {
 protected:
-    std::vector<int> JobSettings(JobSpec spec = {})
+    std::vector<int> JobSettings(JobRequest request = {})
     {
-        const JobResult result = Run(std::move(spec));
+        const JobResult result = Run(std::move(request));
         EXPECT_TRUE(result.ok) << result.error;
         std::vector<int> values;
         if (const auto job = ReadJob(queue_, 1)) {
@@ -104,9 +104,9 @@ TEST_F(Settings, UserCommandStringsFrameTheJob)
 {
     SetValue("StartDoc", Bytes({'H', 'I'}));
     SetValue("EndDoc", Bytes({0x1B, 0x64, 0x02}));
-    JobSpec spec;
-    spec.pages = 0;
-    const JobResult result = Run(spec);
+    JobRequest request;
+    request.pages = 0;
+    const JobResult result = Run(request);
     ASSERT_TRUE(result.ok);
     const auto expected = Concat({Bytes({0x1B, 0x40, 0x1B, 0x3D, 0x01, 'H', 'I', 0x1B, 0x4A, 0x00}),
                                   Bytes({0x1B, 0x64, 0x02, 0x1B, 0x4A, 0x00}),
@@ -117,9 +117,9 @@ TEST_F(Settings, UserCommandStringsFrameTheJob)
 TEST_F(Settings, UserCommandLongerThanTheRecordIsDropped)
 {
     SetValue("StartDoc", std::vector<uint8_t>(600, 'x'));
-    JobSpec spec;
-    spec.pages = 0;
-    const JobResult result = Run(spec);
+    JobRequest request;
+    request.pages = 0;
+    const JobResult result = Run(request);
     ASSERT_TRUE(result.ok);
     ASSERT_GE(result.spooled.size(), 5u);
     EXPECT_EQ(std::vector<uint8_t>(result.spooled.begin(), result.spooled.begin() + 5),
@@ -131,20 +131,20 @@ TEST_F(Settings, PageCountNeedsWriteAccessToTheQueue)
 {
     if (!HostQueuesArePlainFiles()) GTEST_SKIP() << "only the POSIX host's queues grant access rights";
     ASSERT_FALSE(SetQueueSetting(queue_, "Access", "read-use").has_value());
-    JobSpec spec;
-    spec.pages = 2;
-    spec.drawPage = BarPage(64, 0, 4);
-    const JobResult readUse = Run(spec);
+    JobRequest request;
+    request.pages = 2;
+    request.drawPage = BarPage(64, 0, 4);
+    const JobResult readUse = Run(request);
     ASSERT_TRUE(readUse.ok);
     EXPECT_EQ(ReadFileText(QueueFilePath(queue_)).find("PAGES"), std::string::npos);
 
     ASSERT_FALSE(SetQueueSetting(queue_, "Access", "none").has_value());
-    const JobResult none = Run(spec);
+    const JobResult none = Run(request);
     ASSERT_TRUE(none.ok);
     EXPECT_EQ(none.spooled, readUse.spooled) << "printing goes on without the page count";
 
     ASSERT_FALSE(SetQueueSetting(queue_, "Access", "full").has_value());
-    ASSERT_TRUE(Run(spec).ok);
+    ASSERT_TRUE(Run(request).ok);
     EXPECT_NE(ReadFileText(QueueFilePath(queue_)).find("PAGES = binary: 02 00"), std::string::npos);
 }
 

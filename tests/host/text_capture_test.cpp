@@ -47,14 +47,14 @@ class TextCapture : public HostTest {
 protected:
     JobResult Print(const std::vector<Line>& lines, int32_t pageRows = 200, int bands = 64)
     {
-        JobSpec spec;
-        spec.drawPage = [=, &captured = captured_](DeviceContext& dc, int) {
+        JobRequest request;
+        request.drawPage = [=, &captured = captured_](DeviceContext& dc, int) {
             PageCanvas canvas(576, pageRows, 1);
             captured.clear();
             for (const auto& l : lines) captured.push_back(OutputText(dc, canvas, l.x, l.y, l.text, l.font));
             canvas.SendBands(dc, bands);
         };
-        JobResult result = Run(spec);
+        JobResult result = Run(request);
         EXPECT_TRUE(result.ok) << result.error;
         return result;
     }

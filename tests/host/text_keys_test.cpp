@@ -40,14 +40,14 @@ protected:
     };
     JobResult Print(const std::vector<std::vector<Line>>& pages)
     {
-        JobSpec spec;
-        spec.pages = static_cast<int>(pages.size());
-        spec.drawPage = [pages](DeviceContext& dc, int page) {
+        JobRequest request;
+        request.pages = static_cast<int>(pages.size());
+        request.drawPage = [pages](DeviceContext& dc, int page) {
             PageCanvas canvas(576, 400, 1);
             for (const auto& l : pages[static_cast<std::size_t>(page)]) OutputText(dc, canvas, 16, l.y, l.text, Font(l.family));
             canvas.SendBands(dc, 64);
         };
-        JobResult r = Run(spec);
+        JobResult r = Run(request);
         EXPECT_TRUE(r.ok) << r.error;
         return r;
     }

@@ -24,9 +24,9 @@ protected:
 TEST_F(Trace, JobWritesItsOwnFileOfTimestampedLines)
 {
     SetSettings({{IDX_TRACE_ON, 1}});
-    JobSpec spec;
-    spec.jobId = 12;
-    ASSERT_TRUE(Run(spec).ok);
+    JobRequest request;
+    request.jobId = 12;
+    ASSERT_TRUE(Run(request).ok);
     const auto files = TraceFiles();
     ASSERT_EQ(files.size(), 1u);
     const LocalTime now = SystemPlatform().clock.Now();
@@ -55,7 +55,7 @@ TEST_F(Trace, LinesBeforeTheJobStartsAreNeverWritten)
 {
     SetSettings({{IDX_TRACE_ON, 1}});
     Plugin().Plugin()->GetInfo(OEMGI_GETSIGNATURE, nullptr, 0, nullptr);  // "GetInfo : START" with no job
-    ASSERT_TRUE(Run(JobSpec{}).ok);
+    ASSERT_TRUE(Run(JobRequest{}).ok);
     const auto files = TraceFiles();
     ASSERT_EQ(files.size(), 1u);
     const std::string text = ReadFileText(files[0]);
@@ -67,10 +67,10 @@ TEST_F(Trace, SettingZeroSwitchesTheTraceOffForGood)
 {
     Plugin(/*privateCopy=*/true);
     SetSettings({{IDX_TRACE_ON, 0}});
-    ASSERT_TRUE(Run(JobSpec{}).ok);
+    ASSERT_TRUE(Run(JobRequest{}).ok);
     EXPECT_TRUE(TraceFiles().empty());
     SetSettings({{IDX_TRACE_ON, 1}});
-    JobSpec second;
+    JobRequest second;
     second.jobId = 2;
     ASSERT_TRUE(Run(second).ok);
     EXPECT_TRUE(TraceFiles().empty()) << "the switch stays off while the library is loaded";
@@ -82,7 +82,7 @@ TEST_F(Trace, SwitchingOffDeletesTheDriversTraceFiles)
     Touch(TraceFolder() / "page.BMP", std::chrono::hours(0));
     Touch(TraceFolder() / "readme.txt", std::chrono::hours(0));
     Plugin(/*privateCopy=*/true);
-    ASSERT_TRUE(Run(JobSpec{}).ok);
+    ASSERT_TRUE(Run(JobRequest{}).ok);
     const auto left = FilesIn(TraceFolder(), "");
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].filename(), "readme.txt");
