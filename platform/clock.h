@@ -22,4 +22,6 @@ public:
     virtual LocalTime Now() = 0;
 };
 
+Clock& SystemClock();
+
 }  // namespace lt77

@@ -20,4 +20,6 @@ public:
     virtual std::u16string ToWide(unsigned codePage, std::string_view bytes) = 0;
 };
 
+CodePages& SystemCodePages();
+
 }  // namespace lt77

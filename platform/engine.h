@@ -50,4 +50,6 @@ public:
     virtual std::optional<StringDetails> DescribeString(STROBJ* string) = 0;
 };
 
+GraphicsEngine& SystemGraphicsEngine();
+
 }  // namespace lt77

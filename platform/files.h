@@ -67,4 +67,7 @@ public:
 // Joins Windows path parts with a single backslash.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// The target's file system.
+FileSystem& SystemFileSystem();
+
 }  // namespace lt77

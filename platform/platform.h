@@ -1,4 +1,5 @@
-// Everything the portable code takes from the operating system.
+// What the rendering plug-in takes from the operating system. Other binaries
+// take only the interfaces they use, each from its own header.
 #pragma once
 
 #include "common/text_raster.h"
@@ -9,6 +10,7 @@
 #include "platform/profile.h"
 #include "platform/shell.h"
 #include "platform/spooler.h"
+#include "platform/system_error.h"
 
 namespace lt77 {
 
@@ -25,19 +27,5 @@ struct Platform {
 
 // The implementation of the target the library was built for.
 Platform& SystemPlatform();
-
-}  // namespace lt77
-
-namespace lt77 {
-
-// The calling thread's last system error (GetLastError on Windows, errno
-// elsewhere), for trace lines that report it.
-DWORD LastSystemError();
-
-}  // namespace lt77
-
-namespace lt77 {
-
-void SetLastSystemError(DWORD error);
 
 }  // namespace lt77

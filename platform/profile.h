@@ -22,4 +22,6 @@ public:
                                                      DWORD& error) = 0;
 };
 
+Profile& SystemProfile();
+
 }  // namespace lt77

@@ -17,4 +17,6 @@ public:
                           std::string_view workingFolder, DWORD& error) = 0;
 };
 
+Shell& SystemShell();
+
 }  // namespace lt77

@@ -76,4 +76,7 @@ public:
     virtual DWORD ReadPrinterInfo(HANDLE printer, PrinterInfo& out) = 0;
 };
 
+// The target's spooler.
+Spooler& SystemSpooler();
+
 }  // namespace lt77

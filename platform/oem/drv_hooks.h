@@ -36,6 +36,22 @@ inline constexpr ULONG INDEX_DrvPlgBlt = 70;
 inline constexpr ULONG INDEX_DrvAlphaBlend = 71;
 inline constexpr ULONG INDEX_DrvTransparentBlt = 74;
 
+// The hooked functions, in alphabetical order of name: the order of the hook
+// table and of the device record's saved entry points. Everything that lists
+// them expands this one list; X(name) finds INDEX_Drv<name> and PFN_Drv<name>.
+#define LT77_DRV_HOOKED_FUNCTIONS(X)                                                                    \
+    X(AlphaBlend) X(BitBlt) X(CopyBits) X(DitherColor) X(EndDoc) X(Escape) X(FillPath) X(FontManagement) \
+    X(GetGlyphMode) X(GradientFill) X(LineTo) X(NextBand) X(Paint) X(PlgBlt) X(QueryAdvanceWidths)     \
+    X(QueryFont) X(QueryFontData) X(QueryFontTree) X(RealizeBrush) X(SendPage) X(StartBanding)         \
+    X(StartDoc) X(StartPage) X(StretchBlt) X(StretchBltROP) X(StrokeAndFillPath) X(StrokePath)         \
+    X(TextOut) X(TransparentBlt)
+
+#define LT77_DRV_COUNT_ONE(name) +1
+inline constexpr ULONG kHookCount = 0 LT77_DRV_HOOKED_FUNCTIONS(LT77_DRV_COUNT_ONE);
+#undef LT77_DRV_COUNT_ONE
+// The printer description and the core's configuration were built for these.
+static_assert(kHookCount == 29);
+
 using DHPDEV = HANDLE;
 
 using PFN_DrvAlphaBlend = BOOL (*)(SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, RECTL*, RECTL*,

@@ -7,25 +7,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/posix/posix_error.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/queue_store.h"
 
 namespace lt77::posix {
 namespace fs = std::filesystem;
 namespace {
-
-DWORD ErrorFromErrno(int err)
-{
-    switch (err) {
-    case ENOENT: return syserr::kFileNotFound;
-    case ENOTDIR: return syserr::kPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EISDIR: return syserr::kAccessDenied;
-    case EWOULDBLOCK: return 32;  // sharing violation
-    default: return syserr::kWriteFault;
-    }
-}
 
 class PosixFile final : public File {
 public:
@@ -40,7 +28,10 @@ public:
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
+            if (n <= 0) {
+                if (n < 0) SetLastErrorFromErrno();
+                break;
+            }
             done += static_cast<std::size_t>(n);
         }
         return static_cast<DWORD>(done);
@@ -51,7 +42,10 @@ public:
         while (done < out.size()) {
             const ssize_t n = ::read(fd_, out.data() + done, out.size() - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return std::nullopt;
+            if (n < 0) {
+                SetLastErrorFromErrno();
+                return std::nullopt;
+            }
             if (n == 0) break;
             done += static_cast<std::size_t>(n);
         }
@@ -84,12 +78,12 @@ std::unique_ptr<File> PosixFileSystem::OpenOrCreate(std::string_view path, bool&
     existed = fs::exists(p, ec);
     const int fd = ::open(p.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error = ErrorFromErrno(errno);
+        error = SetLastErrorFromErrno();
         return nullptr;
     }
     // Not shared: a second opener fails as it would on Windows.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        error = ErrorFromErrno(errno);
+        error = SetLastErrorFromErrno();
         ::close(fd);
         return nullptr;
     }
@@ -102,7 +96,7 @@ std::unique_ptr<File> PosixFileSystem::OpenForAppend(std::string_view path, DWOR
     const fs::path p = MapWindowsPath(path);
     const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error = ErrorFromErrno(errno);
+        error = SetLastErrorFromErrno();
         return nullptr;
     }
     ::lseek(fd, 0, SEEK_END);
@@ -113,7 +107,10 @@ std::unique_ptr<File> PosixFileSystem::OpenForAppend(std::string_view path, DWOR
 std::optional<std::vector<uint8_t>> PosixFileSystem::ReadWhole(std::string_view path)
 {
     std::ifstream in(MapWindowsPath(path), std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in) {
+        SetLastErrorFromErrno();
+        return std::nullopt;
+    }
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
     return bytes;
@@ -127,15 +124,22 @@ bool PosixFileSystem::MakeFolder(std::string_view path)
     // Like the system call, only the last component is created; the POSIX
     // drive root itself is made on demand.
     if (p.parent_path() == HostRoot() / "drive_c") fs::create_directories(p.parent_path(), ec);
-    return fs::create_directory(p, ec) || fs::is_directory(p, ec);
+    if (fs::create_directory(p, ec) || fs::is_directory(p, ec)) return true;
+    SetLastSystemError(ErrorFromErrno(ec.value()));
+    return false;
 }
 
 bool PosixFileSystem::RemoveFile(std::string_view path)
 {
     std::error_code ec;
     const fs::path p = MapWindowsPath(path);
-    if (!fs::is_regular_file(p, ec)) return false;
-    return fs::remove(p, ec);
+    if (!fs::is_regular_file(p, ec)) {
+        SetLastSystemError(ec ? ErrorFromErrno(ec.value()) : syserr::kFileNotFound);
+        return false;
+    }
+    if (fs::remove(p, ec)) return true;
+    SetLastSystemError(ErrorFromErrno(ec.value()));
+    return false;
 }
 
 bool PosixFileSystem::CopyOver(std::string_view from, std::string_view to, DWORD& error)
@@ -143,6 +147,7 @@ bool PosixFileSystem::CopyOver(std::string_view from, std::string_view to, DWORD
     std::error_code ec;
     fs::copy_file(MapWindowsPath(from), MapWindowsPath(to), fs::copy_options::overwrite_existing, ec);
     error = ec ? ErrorFromErrno(ec.value()) : 0;
+    if (ec) SetLastSystemError(error);
     return !ec;
 }
 
@@ -170,3 +175,13 @@ std::vector<FileEntry> PosixFileSystem::ListFolder(std::string_view folder)
 }
 
 }  // namespace lt77::posix
+
+namespace lt77 {
+
+FileSystem& SystemFileSystem()
+{
+    static posix::PosixFileSystem files;
+    return files;
+}
+
+}  // namespace lt77

@@ -150,3 +150,13 @@ DWORD PosixSpooler::ReadPrinterInfo(HANDLE printer, PrinterInfo& out)
 }
 
 }  // namespace lt77::posix
+
+namespace lt77 {
+
+Spooler& SystemSpooler()
+{
+    static posix::PosixSpooler spooler;
+    return spooler;
+}
+
+}  // namespace lt77

@@ -227,3 +227,13 @@ std::optional<TextMask> PosixTextRasterizer::Render(const FontDescription& font,
 }
 
 }  // namespace lt77::posix
+
+namespace lt77 {
+
+TextRasterizer& SystemTextRasterizer()
+{
+    static posix::PosixTextRasterizer text;
+    return text;
+}
+
+}  // namespace lt77

@@ -90,3 +90,13 @@ std::optional<StringDetails> Win32GraphicsEngine::DescribeString(STROBJ* string)
 }
 
 }  // namespace lt77::win32
+
+namespace lt77 {
+
+GraphicsEngine& SystemGraphicsEngine()
+{
+    static win32::Win32GraphicsEngine instance;
+    return instance;
+}
+
+}  // namespace lt77

@@ -172,3 +172,13 @@ std::vector<FileEntry> Win32FileSystem::ListFolder(std::string_view folder)
 }
 
 }  // namespace lt77::win32
+
+namespace lt77 {
+
+FileSystem& SystemFileSystem()
+{
+    static win32::Win32FileSystem instance;
+    return instance;
+}
+
+}  // namespace lt77

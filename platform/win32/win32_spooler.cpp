@@ -184,3 +184,13 @@ DWORD Win32Spooler::ReadPrinterInfo(HANDLE printer, PrinterInfo& out)
 }
 
 }  // namespace lt77::win32
+
+namespace lt77 {
+
+Spooler& SystemSpooler()
+{
+    static win32::Win32Spooler instance;
+    return instance;
+}
+
+}  // namespace lt77

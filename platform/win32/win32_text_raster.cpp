@@ -142,3 +142,13 @@ std::optional<TextMask> Win32TextRasterizer::Render(const FontDescription& font,
 }
 
 }  // namespace lt77::win32
+
+namespace lt77 {
+
+TextRasterizer& SystemTextRasterizer()
+{
+    static win32::Win32TextRasterizer instance;
+    return instance;
+}
+
+}  // namespace lt77
