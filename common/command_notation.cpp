@@ -48,4 +48,27 @@ std::vector<uint8_t> DecodeCommandNotation(std::string_view text)
     return out;
 }
 
+std::optional<std::string> EncodeCommandNotation(std::span<const uint8_t> bytes, std::size_t capacityChars)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    bool inHex = false;
+    for (const uint8_t b : bytes) {
+        const bool plain = b >= 0x21 && b <= 0x7E && b != '<';
+        if (plain && inHex) out += '>';
+        if (!plain && !inHex) out += '<';
+        inHex = !plain;
+        if (plain) {
+            out += static_cast<char>(b);
+        } else {
+            out += kHex[b >> 4];
+            out += kHex[b & 0x0F];
+        }
+        if (out.size() + 1 > capacityChars) return std::nullopt;
+    }
+    if (inHex) out += '>';
+    if (out.size() + 1 > capacityChars) return std::nullopt;
+    return out;
+}
+
 }  // namespace lt77

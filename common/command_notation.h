@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,5 +18,14 @@ inline constexpr std::size_t kCommandNotationMaxBytes = 256;
 // partner when the hexadecimal mode ends (or the text ends) is dropped;
 // decoding stops at 256 bytes.
 std::vector<uint8_t> DecodeCommandNotation(std::string_view text);
+
+// The display form of stored bytes: 0x21 ... 0x7E other than "<" stand for
+// themselves, every other byte is two upper-case hexadecimal digits, and a
+// run of such bytes shares one pair of brackets (1B 70 00 19 FA gives
+// "<1B>p<0019FA>"). Null when the text and its terminator would take more
+// than `capacityChars` characters; the settings pages then show nothing.
+inline constexpr std::size_t kCommandNotationDisplayChars = 257;
+std::optional<std::string> EncodeCommandNotation(std::span<const uint8_t> bytes,
+                                                 std::size_t capacityChars = kCommandNotationDisplayChars);
 
 }  // namespace lt77

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/utf.h"
+
 namespace lt77::host {
 
 DeviceContext::DeviceContext(IPrintOemUni* plugin, HostCore& core, DeviceSetup setup)
@@ -54,7 +56,7 @@ HRESULT DeviceContext::PublishAndEnableDriver()
 HRESULT DeviceContext::EnablePDEV()
 {
     DRVENABLEDATA coreData{PRINTER_OEMINTF_VERSION, static_cast<ULONG>(coreEntries_.size()), coreEntries_.data()};
-    std::u16string name(setup_.queue.begin(), setup_.queue.end());
+    std::u16string name = Utf8ToUtf16(setup_.queue);
     PVOID record = nullptr;
     const HRESULT result = plugin_->EnablePDEV(&devobj_, name.data(), 0, nullptr, sizeof(gdiInfo_), &gdiInfo_,
                                                sizeof(devInfo_), &devInfo_, &coreData, &record);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/printer_data_names.h"
 #include "common/settings.h"
 #include "common/utf.h"
 #include "host/queue_admin.h"
@@ -34,17 +35,17 @@ std::optional<std::string> SetTextKey(std::string_view queue, int index, std::st
     auto handle = OpenCoreQueue(queue);
     PrinterDataValue count;
     uint8_t n = 0;
-    if (SystemPlatform().spooler.GetData(handle->Handle(), "TextKeyFunction", "NumTextKey", 16, count) == 0 &&
+    if (SystemPlatform().spooler.GetData(handle->Handle(), kTextKeyKey, kNumTextKeyValue, 16, count) == 0 &&
         count.bytes.size() == 1)
         n = count.bytes[0];
     char name[24];
     std::snprintf(name, sizeof(name), "TextKey%02d", index);
     const std::string definition =
         std::string(marker) + "\t" + Field(image) + "\t" + Field(alternate) + "\t" + Field(coupon);
-    if (auto e = SetPrinterData(queue, "TextKeyFunction", name, PrinterDataValue{REG_SZ_TYPE, Utf16ToBytes(Utf8ToUtf16(definition), true)}))
+    if (auto e = SetPrinterData(queue, kTextKeyKey, name, PrinterDataValue{REG_SZ_TYPE, Utf16ToBytes(Utf8ToUtf16(definition), true)}))
         return e;
     n = std::max<uint8_t>(n, static_cast<uint8_t>(index + 1));
-    return SetPrinterData(queue, "TextKeyFunction", "NumTextKey", PrinterDataValue{REG_BINARY_TYPE, {n}});
+    return SetPrinterData(queue, kTextKeyKey, kNumTextKeyValue, PrinterDataValue{REG_BINARY_TYPE, {n}});
 }
 
 std::optional<std::string> SetBarcodeSlot(std::string_view queue, bool twoDimensional, int slot,
@@ -54,11 +55,11 @@ std::optional<std::string> SetBarcodeSlot(std::string_view queue, bool twoDimens
     const int slots = twoDimensional ? 8 : 9;
     if (slot < 1 || slot > slots) return std::string("a slot is 1 to ") + std::to_string(slots);
     if (bytes.size() != entry) return "a slot holds " + std::to_string(entry) + " bytes";
-    const char* value = twoDimensional ? "CodeData" : "BarcodeInfo";
+    const char* value = twoDimensional ? kCodeDataValue : kBarcodeInfoValue;
     auto handle = OpenCoreQueue(queue);
     PrinterDataValue current;
     std::vector<uint8_t> table;
-    if (SystemPlatform().spooler.GetData(handle->Handle(), "PrinterDriverData\\Properties", value, 160, current) == 0)
+    if (SystemPlatform().spooler.GetData(handle->Handle(), kPropertiesKey, value, 160, current) == 0)
         table = current.bytes;
     if (table.empty()) {
         if (twoDimensional) {
@@ -72,7 +73,7 @@ std::optional<std::string> SetBarcodeSlot(std::string_view queue, bool twoDimens
     const std::size_t at = static_cast<std::size_t>(slot - 1) * entry;
     if (table.size() < at + entry) table.resize(at + entry, 0);
     std::copy(bytes.begin(), bytes.end(), table.begin() + static_cast<std::ptrdiff_t>(at));
-    return SetPrinterData(queue, "PrinterDriverData\\Properties", value, PrinterDataValue{REG_BINARY_TYPE, table});
+    return SetPrinterData(queue, kPropertiesKey, value, PrinterDataValue{REG_BINARY_TYPE, table});
 }
 
 std::optional<std::string> SetControlCode(char character, const std::vector<uint8_t>& bytes)
@@ -103,7 +104,7 @@ std::optional<std::string> SetControlCode(char character, const std::vector<uint
 std::optional<std::string> InstallImageFile(std::string_view name, const std::vector<uint8_t>& bytes)
 {
     const std::string path =
-        JoinPath(JoinPath(SystemPlatform().files.WindowsFolder(), "LT-77"), std::string(name) + ".bin");
+        JoinPath(DriverDataFolder(SystemFileSystem().WindowsFolder()), std::string(name) + ".bin");
     return WriteFile(path, std::string(bytes.begin(), bytes.end()));
 }
 

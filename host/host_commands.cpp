@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "common/printer_data_names.h"
 #include "common/settings.h"
 #include "host/driver_data.h"
 #include "host/job_report.h"
@@ -73,7 +74,7 @@ std::vector<uint8_t> CurrentSettings(const std::string& queue)
 {
     auto handle = OpenCoreQueue(queue);
     PrinterDataValue misc;
-    if (SystemPlatform().spooler.GetData(handle->Handle(), "PrinterDriverData\\Properties", "MISC", 44, misc) == 0 &&
+    if (SystemPlatform().spooler.GetData(handle->Handle(), kPropertiesKey, kMiscValue, 44, misc) == 0 &&
         misc.bytes.size() == kSettingsCount)
         return misc.bytes;
     const auto& d = DefaultSettings();
@@ -84,7 +85,7 @@ std::optional<std::string> SetSetting(const std::string& queue, std::size_t inde
 {
     auto settings = CurrentSettings(queue);
     settings[index] = value;
-    return SetPrinterData(queue, "PrinterDriverData\\Properties", "MISC",
+    return SetPrinterData(queue, kPropertiesKey, kMiscValue,
                           PrinterDataValue{REG_BINARY_TYPE, settings});
 }
 
@@ -123,7 +124,7 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         return 0;
     }
     if (command == "set-data" && need(3)) {
-        const std::string key = args.options.count("--key") ? args.options["--key"] : "PrinterDriverData\\Properties";
+        const std::string key = args.options.count("--key") ? args.options["--key"] : std::string(kPropertiesKey);
         auto decoded = DecodeTypedValue(args.positional[3]);
         if (auto* e = std::get_if<std::string>(&decoded)) return Fail(err, args.positional[3] + ": " + *e);
         if (auto e = SetPrinterData(args.positional[1], key, args.positional[2], std::get<PrinterDataValue>(decoded)))

@@ -1,10 +1,12 @@
 #include "host/job_report.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
 #include "common/raster_decoder.h"
+#include "common/trace_files.h"
 #include "host/picture_file.h"
 #include "host/picture_notes.h"
 #include "host/queue_admin.h"
@@ -55,8 +57,14 @@ int ReportJob(const JobResult& result, std::ostream& out, std::ostream& err)
         else
             out << "  " << error << '\n';
     }
-    for (const auto& f : Files("C:\\temp\\LT-77", "_OEMUNI.LOG")) out << "trace file:   " << f.string() << '\n';
-    for (const auto& f : Files("C:\\Windows\\LT-77", ".jnl")) out << "journal:      " << f.string() << '\n';
+    // Each job's own trace file: the folder also holds the files of every
+    // earlier job of the day.
+    char own[16];
+    std::snprintf(own, sizeof(own), "_%05u", static_cast<unsigned>(result.jobId));
+    const std::string traceEnding = std::string(own) + std::string(kPluginTraceSuffix);
+    for (const auto& f : Files(TraceFolder(SystemFileSystem().WindowsFolder()), traceEnding))
+        out << "trace file:   " << f.string() << '\n';
+    for (const auto& path : result.journals) out << "journal:      " << HostPathOf(path) << '\n';
     return 0;
 }
 

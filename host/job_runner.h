@@ -26,6 +26,9 @@ struct JobRequest {
 struct JobResult {
     bool ok = false;
     std::string error;
+    DWORD jobId = 0;
+    // Journal files (Windows paths) that appeared while the job ran.
+    std::vector<std::string> journals;
     std::vector<uint8_t> spooled;
     std::string spoolPath;
     std::vector<DWORD> offers;

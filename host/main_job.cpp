@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/printer_data_names.h"
 #include "common/settings.h"
 #include "host/driver_data.h"
 #include "host/job_runner.h"
@@ -149,7 +150,7 @@ int RunMainJob(std::ostream& out, std::ostream& err)
     settings[IDX_TEXT_KEY_ON] = 1;
     settings[IDX_DRAWER1_AFTER] = 1;  // the drawer opens when the receipt is done
     auto write = [&](const std::array<uint8_t, kSettingsCount>& values) {
-        return SetPrinterData(queue, "PrinterDriverData\\Properties", "MISC",
+        return SetPrinterData(queue, kPropertiesKey, kMiscValue,
                               PrinterDataValue{REG_BINARY_TYPE, std::vector<uint8_t>(values.begin(), values.end())});
     };
     if (auto e = write(settings)) {

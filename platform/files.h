@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/driver_paths.h"
 #include "platform/clock.h"
 #include "platform/oem/abi_types.h"
 
@@ -63,9 +64,6 @@ public:
     // The entries of a folder (files and subfolders, without "." and "..").
     virtual std::vector<FileEntry> ListFolder(std::string_view folder) = 0;
 };
-
-// Joins Windows path parts with a single backslash.
-std::string JoinPath(std::string_view folder, std::string_view name);
 
 // The target's file system.
 FileSystem& SystemFileSystem();

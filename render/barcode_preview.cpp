@@ -67,7 +67,7 @@ bool AddBarCodePreviewData(const UIInfo& ui, std::string_view familyName, std::v
         TraceLog("AddBarCodePreviewData : GetWindowsDirectory failed with (%d)", static_cast<int>(LastSystemError()));
         return done(false);
     }
-    const std::string folder = JoinPath(JoinPath(windows, "LT-77"), "PreviewBin");
+    const std::string folder = JoinPath(DriverDataFolder(windows), "PreviewBin");
     const std::string path = JoinPath(folder, fileName);
 
     // The block length sL sH and slot 2's length are both 16 bits.

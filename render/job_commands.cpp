@@ -249,7 +249,7 @@ HRESULT SetPrintPageNumber(JobContext& job)
     page[1] = static_cast<uint8_t>(next >> 8);
     TraceLog("SetPrintPageNumber : pUIInfo->byPage[0] : %x", page[0]);
     TraceLog("SetPrintPageNumber : pUIInfo->byPage[1] : %x", page[1]);
-    return SetPrinterDataToReg(job.pdev, "PAGES", REG_BINARY_TYPE, std::span<const uint8_t>(page, 2));
+    return SetPrinterDataToReg(job.pdev, kPagesValue, REG_BINARY_TYPE, std::span<const uint8_t>(page, 2));
 }
 
 }  // namespace lt77

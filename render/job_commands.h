@@ -7,17 +7,13 @@
 #include <span>
 #include <vector>
 
+#include "common/command_callback_ids.h"
 #include "platform/oem/com.h"
 #include "render/command_buffer.h"
 #include "render/device_record.h"
 #include "render/job_outputs.h"
 
 namespace lt77 {
-
-inline constexpr DWORD KLW_STARTDOC = 1;
-inline constexpr DWORD KLW_STARTPAGE = 2;
-inline constexpr DWORD KLW_ENDPAGE = 3;
-inline constexpr DWORD KLW_ENDDOC = 4;
 
 inline constexpr std::size_t kSpoolChunkBytes = 4096;
 

@@ -7,7 +7,7 @@
 
 namespace lt77 {
 
-std::string JournalFolder(Platform& platform) { return JoinPath(platform.files.WindowsFolder(), kDataFolderName); }
+std::string JournalFolder(Platform& platform) { return DriverDataFolder(platform.files.WindowsFolder()); }
 
 std::string JournalFileName(const LocalTime& t)
 {

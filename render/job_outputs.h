@@ -13,7 +13,6 @@
 
 namespace lt77 {
 
-inline constexpr const char* kDataFolderName = "LT-77";
 inline constexpr const char* kPreviewCopyName = "JobPreview.prn";
 inline constexpr const char* kPreviewProgram = "JobPreview.exe";
 

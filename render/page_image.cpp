@@ -70,9 +70,11 @@ void SaveDiagnosticBitmap(const CxImage& image)
     Platform& platform = ModulePlatform();
     const LocalTime t = platform.clock.Now();
     char name[64];
-    std::snprintf(name, sizeof(name), "%s_%02u%02u_%02u%02u_%05u.bmp", "LT-77", t.month, t.day, t.hour, t.minute,
-                  g_dwJobId);
-    const std::string path = std::string("c:\\temp\\LT-77\\") + name;
+    std::snprintf(name, sizeof(name), "%s_%02u%02u_%02u%02u_%05u.bmp", std::string(kDriverFolderName).c_str(),
+                  t.month, t.day, t.hour, t.minute, g_dwJobId);
+    // The trace folder of the Windows drive, which is where the trace's
+    // clean-up looks for old bitmaps; on drive C: it is "c:\temp\LT-77".
+    const std::string path = JoinPath(TraceFolder(platform.files.WindowsFolder()), name);
     // Pages of one job within the same minute share the name; each replaces
     // the last, as two bitmaps in one file would not open.
     platform.files.RemoveFile(path);

@@ -1,7 +1,9 @@
 #include "render/settings_loader.h"
 
-#include <climits>
 #include <cstring>
+
+#include "common/installation_file.h"
+#include "common/printer_data_names.h"
 
 #include "render/core_services.h"
 #include "render/module_state.h"
@@ -18,34 +20,12 @@ struct UserCommandSlot {
 
 }  // namespace
 
-std::string InstallationFilePath(Platform& platform)
-{
-    return JoinPath(JoinPath(platform.files.WindowsFolder(), "LT-77"), "InstallConfig_LT77.INI");
-}
-
-int DecimalTextToInt(std::u16string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = value * 10 + (text[i] - u'0');
-        if (value > static_cast<int64_t>(INT_MAX) + 1) break;
-    }
-    if (negative) value = -value;
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
-}
-
 void LoadSettingsValues(OemPDEV& pdev, HANDLE hPrinter)
 {
     Platform& platform = ModulePlatform();
     UIInfo& ui = pdev.m_UIInfo;
     PrinterDataValue misc;
-    const DWORD error = platform.spooler.GetData(hPrinter, kPropertiesKey, "MISC", kSettingsCount, misc);
+    const DWORD error = platform.spooler.GetData(hPrinter, kPropertiesKey, kMiscValue, kSettingsCount, misc);
     if (error == 0) {
         std::memcpy(ui.byteValue, misc.bytes.data(), misc.bytes.size());
         ui.dwMiscSize = static_cast<uint32_t>(misc.bytes.size());
@@ -63,13 +43,12 @@ void LoadSettingsValues(OemPDEV& pdev, HANDLE hPrinter)
         ui.dwMiscSize = 0;
         const auto& defaults = DefaultSettings();
         std::memcpy(ui.byteValue, defaults.data(), kSettingsCount);
-        const std::string iniPath = InstallationFilePath(platform);
+        const std::string iniPath = InstallationFilePath(platform.files.WindowsFolder());
         if (platform.files.Exists(iniPath)) {
             for (int n = 0; n < static_cast<int>(kSettingsCount); ++n) {
-                const std::string key = "PREFERENCE[" + std::to_string(n) + "]";
                 DWORD iniError = 0;
-                const auto text = platform.profile.ReadString(iniPath, "LT77", key, 255, iniError);
-                if (text && !text->empty()) {
+                const auto text = ReadInstallationValue(platform.profile, iniPath, PreferenceKey(n), 255, iniError);
+                if (text) {
                     ui.byteValue[n] = static_cast<uint8_t>(DecimalTextToInt(*text) & 0xFF);
                     TraceLog("OEMEnablePDEV : m_UIInfo->byteValue[%d] = %d", n, ui.byteValue[n]);
                 } else {
@@ -88,7 +67,7 @@ void LoadBarcodeTablesAndCommands(OemPDEV& pdev, HANDLE hPrinter)
     Spooler& spooler = ModulePlatform().spooler;
     UIInfo& ui = pdev.m_UIInfo;
     PrinterDataValue value;
-    if (spooler.GetData(hPrinter, kPropertiesKey, "BarcodeInfo", kBarcodeInfoSize, value) == 0) {
+    if (spooler.GetData(hPrinter, kPropertiesKey, kBarcodeInfoValue, kBarcodeInfoSize, value) == 0) {
         std::memset(ui.BarcodeInfo, 0, kBarcodeInfoSize);
         std::memcpy(ui.BarcodeInfo, value.bytes.data(), value.bytes.size());
     } else {
@@ -97,7 +76,7 @@ void LoadBarcodeTablesAndCommands(OemPDEV& pdev, HANDLE hPrinter)
         TraceLog("OEMEnablePDEV : failed to get data from the windows registry. (BarcodeInfo)");
     }
     value = {};
-    if (spooler.GetData(hPrinter, kPropertiesKey, "CodeData", kCodeDataSize, value) == 0) {
+    if (spooler.GetData(hPrinter, kPropertiesKey, kCodeDataValue, kCodeDataSize, value) == 0) {
         std::memset(ui.CodeData, 0, kCodeDataSize);
         std::memcpy(ui.CodeData, value.bytes.data(), value.bytes.size());
     } else {
@@ -107,10 +86,10 @@ void LoadBarcodeTablesAndCommands(OemPDEV& pdev, HANDLE hPrinter)
     }
 
     const UserCommandSlot slots[] = {
-        {"StartDoc", ui.byStartDoc, &ui.dwStartDoc},
-        {"StartPage", ui.byStartPage, &ui.dwStartPage},
-        {"EndPage", ui.byEndPage, &ui.dwEndPage},
-        {"EndDoc", ui.byEndDoc, &ui.dwEndDoc},
+        {kStartDocValue, ui.byStartDoc, &ui.dwStartDoc},
+        {kStartPageValue, ui.byStartPage, &ui.dwStartPage},
+        {kEndPageValue, ui.byEndPage, &ui.dwEndPage},
+        {kEndDocValue, ui.byEndDoc, &ui.dwEndDoc},
     };
     for (const auto& slot : slots) {
         value = {};

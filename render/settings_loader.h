@@ -5,13 +5,12 @@
 #include <span>
 #include <string_view>
 
+#include "common/printer_data_names.h"
 #include "platform/oem/com.h"
 #include "platform/platform.h"
 #include "render/device_record.h"
 
 namespace lt77 {
-
-inline constexpr const char* kPropertiesKey = "PrinterDriverData\\Properties";
 
 // "MISC", with the defaults and the installation file when it is missing,
 // then the trace of all 44 values.
@@ -19,18 +18,11 @@ void LoadSettingsValues(OemPDEV& pdev, HANDLE hPrinter);
 // "BarcodeInfo", "CodeData" and the four user command strings.
 void LoadBarcodeTablesAndCommands(OemPDEV& pdev, HANDLE hPrinter);
 
-// The installation file's path: <Windows>\LT-77\InstallConfig_LT77.INI.
-std::string InstallationFilePath(Platform& platform);
-
 int IsReceiptPrintSelected(IPrintOemDriverUni* core, PDEVOBJ pdevobj);
 bool IsLandscapeMode(IPrintOemDriverUni* core, PDEVOBJ pdevobj);
 
 // 0 on success or when the queue cannot be opened; E_FAIL when the write fails.
 HRESULT SetPrinterDataToReg(const OemPDEV& pdev, std::string_view valueName, DWORD type,
                             std::span<const uint8_t> data);
-
-// The standard decimal conversion: leading blanks and a sign allowed, 0 when
-// no digits, saturated on overflow.
-int DecimalTextToInt(std::u16string_view text);
 
 }  // namespace lt77

@@ -41,5 +41,33 @@ TEST(CommandNotation, StopsAt256Bytes)
     EXPECT_EQ(DecodeCommandNotation(std::string(257, 'z')).size(), 256u);
 }
 
+TEST(CommandNotation, EncodesForDisplayAndDecodesBack)
+{
+    const NotationCase cases[] = {
+        // The pages' hint "<1B4A00>" decodes to these bytes too; for display
+        // the printable "J" stands for itself.
+        {"feed command", "<1B>J<00>", {0x1B, 0x4A, 0x00}},
+        {"a drawer pulse", "<1B>p<0019FA>", {0x1B, 0x70, 0x00, 0x19, 0xFA}},
+        {"blank, '<' and DEL are written as digits", "a<203C7F>b", {'a', 0x20, '<', 0x7F, 'b'}},
+        {"'>' stands for itself", "x>y", {'x', '>', 'y'}},
+        {"nothing stored", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(EncodeCommandNotation(c.bytes), c.text);
+        EXPECT_EQ(DecodeCommandNotation(c.text), c.bytes);
+    }
+}
+
+TEST(CommandNotation, DisplayTextMustFitWithItsTerminator)
+{
+    // 128 control bytes take "<" + 256 digits + ">" = 258 characters.
+    const std::vector<uint8_t> controls(127, 0x1B);
+    ASSERT_EQ(EncodeCommandNotation(controls)->size(), 256u);  // 256 + terminator fits 257
+    EXPECT_FALSE(EncodeCommandNotation(std::vector<uint8_t>(128, 0x1B)));
+    EXPECT_EQ(EncodeCommandNotation(std::vector<uint8_t>(256, 'A'))->size(), 256u);
+    EXPECT_FALSE(EncodeCommandNotation(std::vector<uint8_t>(257, 'A')));
+}
+
 }  // namespace
 }  // namespace lt77
