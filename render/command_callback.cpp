@@ -18,6 +18,9 @@ void StartDoc(JobContext& job)
         TraceLog("CommandCallback : pUIInfo->byteValue[%d] : 0x%02x", i, job.pdev.m_UIInfo.byteValue[i]);
     job.pdev.bNoCutNoFeeds = 0;
     job.pdev.bNoCutNoFeeds2 = 0;
+    // A document that never reached its end (an aborted job) leaves its
+    // coupons behind on the same device context; they are not this one's.
+    job.pdev.couponImgNames.clear();
     if (!job.outputs.IsOpen()) job.outputs.GetFileHandle(job.pdev);
     SendStartDocCmd(job);
     TraceLog("CommandCallback : KLW_STARTDOC, END");

@@ -103,6 +103,36 @@ TEST_F(DriverText, CouponIsCollectedOnceAndPrintedAtTheEnd)
     EXPECT_EQ(std::vector<uint8_t>(r.spooled.end() - 15, r.spooled.end()), Concat({Bytes({0xC0, 0xFF, 0xEE}), cut}));
 }
 
+TEST_F(DriverText, CouponsOfAnAbandonedDocumentAreNotPrintedWithTheNext)
+{
+    SetSettings({{IDX_TEXT_KEY_ON, 1}});
+    ASSERT_FALSE(SetTextKey(queue_, 0, "[LOGO]", "", "", "COUPON1").has_value());
+    ASSERT_FALSE(InstallImageFile("COUPON1", Bytes({0xC0, 0xFF, 0xEE})).has_value());
+    HostCore core;
+    DeviceContext dc(Plugin().Plugin(), core, DeviceSetup{queue_});
+    ASSERT_EQ(dc.PublishAndEnableDriver(), hr::kOk);
+    ASSERT_EQ(dc.EnablePDEV(), hr::kOk);
+    const auto document = [&](DWORD jobId, std::u16string_view text, bool finished) {
+        ASSERT_FALSE(CreateJob(queue_, jobId, "doc", 1).has_value());
+        dc.StartDoc(u"doc", jobId);
+        dc.Command(1);
+        dc.Command(2);
+        PageCanvas canvas(576, 400, 1);
+        OutputText(dc, canvas, 16, 10, text, Font(u"FontA1x1"));
+        canvas.SendBands(dc, 64);
+        dc.Command(3);
+        // An aborted job ends without the end-of-document callback.
+        if (finished) dc.Command(4);
+        dc.EndDoc();
+    };
+    document(1, u"[LOGO]", false);
+    document(2, u"plain", true);
+    dc.DisablePDEV();
+    Plugin().Plugin()->DisableDriver();
+    EXPECT_TRUE(Contains(core.spooled, Bytes({'p', 'l', 'a', 'i', 'n', 0x1B, 0x4A, 0x18, 0x00})));
+    EXPECT_FALSE(Contains(core.spooled, Bytes({0xC0, 0xFF, 0xEE})));
+}
+
 TEST_F(DriverText, CouponNamesMatchOnlyWhole)
 {
     SetSettings({{IDX_TEXT_KEY_ON, 1}});
