@@ -27,6 +27,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include "platform/win32/printer_handle.h"
+
 // winspool.h maps the name to SetPrinterDataW; the host's function of that
 // name is meant here.
 #undef SetPrinterData
@@ -48,34 +50,11 @@ constexpr DWORD kMaxSkippedJobs = 20000;
 
 std::string SystemErrorText(::DWORD error) { return "system error " + std::to_string(error); }
 
-class Printer {
-public:
-    Printer() = default;
-    explicit Printer(HANDLE handle) : handle_(handle) {}
-    ~Printer()
-    {
-        if (handle_ != nullptr) ::ClosePrinter(handle_);
-    }
-    Printer(Printer&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    Printer& operator=(Printer&& other) noexcept
-    {
-        std::swap(handle_, other.handle_);
-        return *this;
-    }
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
+using Printer = win32::PrinterHandle;
 
 Printer OpenByName(std::string_view queue, ACCESS_MASK access, ::DEVMODEW* devmode = nullptr)
 {
-    std::wstring name = WideFromUtf8(queue);
-    PRINTER_DEFAULTSW defaults{nullptr, devmode, access};
-    HANDLE handle = nullptr;
-    if (!::OpenPrinterW(name.data(), &handle, &defaults)) return Printer();
-    return Printer(handle);
+    return Printer::Open(WideFromUtf8(queue).c_str(), access, devmode);
 }
 
 std::optional<std::string> SetValue(HANDLE printer, std::string_view key, std::string_view value,

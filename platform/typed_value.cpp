@@ -56,23 +56,11 @@ std::variant<PrinterDataValue, std::string> DecodeTypedValue(std::string_view te
         value.type = REG_SZ_TYPE;
         std::string_view s = text.substr(3);
         while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-        for (std::size_t i = 0; i < s.size();) {
-            const auto c = static_cast<uint8_t>(s[i]);
-            char16_t w = c;
-            std::size_t len = 1;
-            if ((c & 0xE0) == 0xC0 && i + 1 < s.size()) {
-                w = static_cast<char16_t>(((c & 0x1F) << 6) | (s[i + 1] & 0x3F));
-                len = 2;
-            } else if ((c & 0xF0) == 0xE0 && i + 2 < s.size()) {
-                w = static_cast<char16_t>(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
-                len = 3;
-            } else if (c >= 0x80) {
-                return std::string("text value is not UTF-8");
-            }
-            value.bytes.push_back(static_cast<uint8_t>(w & 0xFF));
-            value.bytes.push_back(static_cast<uint8_t>(w >> 8));
-            i += len;
-        }
+        const std::u16string wide = Utf8ToUtf16(s);
+        // Broken sequences come back as U+FFFD; one the text spells itself is fine.
+        if (wide.find(u'\uFFFD') != std::u16string::npos && s.find("\xEF\xBF\xBD") == std::string_view::npos)
+            return std::string("text value is not UTF-8");
+        value.bytes = Utf16ToBytes(wide, false);
         value.bytes.push_back(0);
         value.bytes.push_back(0);
         return value;

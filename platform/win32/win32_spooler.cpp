@@ -7,19 +7,18 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include "platform/win32/printer_handle.h"
+
 namespace lt77::win32 {
 namespace {
 
 class Win32Queue final : public QueueHandle {
 public:
-    explicit Win32Queue(HANDLE printer) : printer_(printer) {}
-    ~Win32Queue() override { ::ClosePrinter(printer_); }
-    Win32Queue(const Win32Queue&) = delete;
-    Win32Queue& operator=(const Win32Queue&) = delete;
-    HANDLE Native() const override { return printer_; }
+    explicit Win32Queue(PrinterHandle printer) : printer_(std::move(printer)) {}
+    HANDLE Native() const override { return printer_.Get(); }
 
 private:
-    HANDLE printer_;
+    PrinterHandle printer_;
 };
 
 // The spooler's level-2 job record with the strings and device mode it
@@ -60,15 +59,13 @@ bool SpoolerCannotWriteJobRecords()
 std::unique_ptr<QueueHandle> Win32Spooler::OpenQueue(std::u16string_view name, DWORD access,
                                                      DWORD& error)
 {
-    std::wstring wideName = WideFromU16(name);
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
-    HANDLE printer = nullptr;
-    if (!::OpenPrinterW(wideName.data(), &printer, &defaults)) {
+    PrinterHandle printer = PrinterHandle::Open(WideFromU16(name).c_str(), access);
+    if (!printer) {
         error = static_cast<DWORD>(::GetLastError());
         return nullptr;
     }
     error = 0;
-    return std::make_unique<Win32Queue>(printer);
+    return std::make_unique<Win32Queue>(std::move(printer));
 }
 
 DWORD Win32Spooler::GetData(HANDLE printer, std::string_view key, std::string_view value,

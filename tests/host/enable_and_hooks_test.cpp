@@ -194,11 +194,20 @@ TEST_F(EnableAndHooks, PageNumberGoesToTheQueueNamedInItsPrinterData)
 TEST_F(EnableAndHooks, WithoutPrinterNameDataTheArgumentNamesTheQueue)
 {
     if (!HostQueuesArePlainFiles()) GTEST_SKIP() << "reads the POSIX host's queue files";
-    auto text = ReadFileText(QueueFilePath(queue_));
-    text.erase(text.find("[PrinterData\\DsSpooler]"));
-    std::ofstream(QueueFilePath(queue_), std::ios::binary | std::ios::trunc) << text;
-    ASSERT_TRUE(Run(JobRequest{}).ok);
-    EXPECT_NE(ReadFileText(QueueFilePath(queue_)).find("PAGES = binary: 01 00"), std::string::npos);
+    // A name outside ASCII reaches the plug-in as UTF-16, not byte by byte.
+    for (const std::string& queue : {queue_, std::string("Kasse S\xC3\xBC" "d")}) {
+        SCOPED_TRACE(queue);
+        if (queue != queue_) {
+            ASSERT_FALSE(CreateQueue(queue).has_value());
+        }
+        auto text = ReadFileText(QueueFilePath(queue));
+        text.erase(text.find("[PrinterData\\DsSpooler]"));
+        std::ofstream(QueueFilePath(queue), std::ios::binary | std::ios::trunc) << text;
+        JobRequest request;
+        request.queue = queue;
+        ASSERT_TRUE(RunJob(Plugin(), request).ok);
+        EXPECT_NE(ReadFileText(QueueFilePath(queue)).find("PAGES = binary: 01 00"), std::string::npos);
+    }
 }
 
 }  // namespace

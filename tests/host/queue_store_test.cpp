@@ -39,6 +39,8 @@ TEST_F(QueueStore, TypedValuesRoundTrip)
         {"binary:", REG_BINARY_TYPE, {}},
         {"sz: LT-77", REG_SZ_TYPE, Bytes({'L', 0, 'T', 0, '-', 0, '7', 0, '7', 0, 0, 0})},
         {"sz: \xED\x95\x9C", REG_SZ_TYPE, Bytes({0x5C, 0xD5, 0, 0})},
+        // A character beyond the 16-bit plane becomes a surrogate pair.
+        {"sz: \xF0\x9F\xA7\xBE", REG_SZ_TYPE, Bytes({0x3E, 0xD8, 0xFE, 0xDD, 0, 0})},
         {"dword: 258", REG_DWORD_TYPE, Bytes({2, 1, 0, 0})},
     };
     for (const auto& c : cases) {

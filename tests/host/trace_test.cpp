@@ -2,6 +2,7 @@
 // end, switched off for good by the settings, and pruned.
 #include <regex>
 
+#include "host/job_report.h"
 #include "host_fixture.h"
 
 namespace lt77::host::testing {
@@ -124,6 +125,22 @@ TEST_F(Trace, AFolderOverThreeHundredMegabytesLosesAllTraceFiles)
     EXPECT_EQ(names, std::vector<std::string>{"keep.dat"});
     dc.DisablePDEV();
     Plugin().Plugin()->DisableDriver();
+}
+
+TEST_F(Trace, JobReportListsOnlyTheJobsOwnFiles)
+{
+    SetSettings({{IDX_TRACE_ON, 1}, {IDX_JOURNAL_ON, 1}});
+    JobRequest request;
+    ASSERT_TRUE(Run(request).ok);
+    request.jobId = 2;
+    const JobResult second = Run(request);
+    ASSERT_EQ(TraceFiles().size(), 2u);
+    std::ostringstream out, err;
+    ASSERT_EQ(ReportJob(second, out, err), 0) << err.str();
+    const std::string report = out.str();
+    EXPECT_NE(report.find("_00002_OEMUNI.LOG"), std::string::npos) << report;
+    EXPECT_EQ(report.find("_00001_OEMUNI.LOG"), std::string::npos) << report;
+    EXPECT_EQ(second.journals.size(), 1u);
 }
 
 }  // namespace

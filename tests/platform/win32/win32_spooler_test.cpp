@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include "platform/win32/printer_handle.h"
+
 namespace lt77::win32 {
 namespace {
 
@@ -25,27 +27,19 @@ protected:
         if (!::AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES))
             GTEST_SKIP() << "this spooler does not register the stand-in driver wineps.drv (error "
                          << ::GetLastError() << "); the spooler cases need Wine";
-        PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
-        HANDLE old = nullptr;
-        if (::OpenPrinterW(const_cast<wchar_t*>(kQueue), &old, &all)) {
-            ::DeletePrinter(old);
-            ::ClosePrinter(old);
-        }
+        if (PrinterHandle old = PrinterHandle::Open(kQueue, PRINTER_ALL_ACCESS)) ::DeletePrinter(old.Get());
         PRINTER_INFO_2W info{};
         info.pPrinterName = const_cast<wchar_t*>(kQueue);
         info.pPortName = const_cast<wchar_t*>(L"FILE:");
         info.pDriverName = const_cast<wchar_t*>(kDriver);
         info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
         info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        printer_ = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-        ASSERT_NE(printer_, nullptr) << "AddPrinter failed with " << ::GetLastError();
+        printer_ = PrinterHandle(::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+        ASSERT_TRUE(printer_) << "AddPrinter failed with " << ::GetLastError();
     }
     void TearDown() override
     {
-        if (printer_ != nullptr) {
-            ::DeletePrinter(printer_);
-            ::ClosePrinter(printer_);
-        }
+        if (printer_) ::DeletePrinter(printer_.Get());
     }
 
     // Starts a document on its own handle (opened with a device mode asking
@@ -57,22 +51,21 @@ protected:
         devmode.dmSpecVersion = DM_SPECVERSION;
         devmode.dmFields = DM_COPIES;
         devmode.dmCopies = copies;
-        PRINTER_DEFAULTSW defaults{nullptr, &devmode, PRINTER_ACCESS_USE};
-        if (!::OpenPrinterW(const_cast<wchar_t*>(kQueue), &jobPrinter_, &defaults)) return 0;
+        jobPrinter_ = PrinterHandle::Open(kQueue, PRINTER_ACCESS_USE, &devmode);
+        if (!jobPrinter_) return 0;
         DOC_INFO_1W doc{const_cast<wchar_t*>(document), nullptr, const_cast<wchar_t*>(L"RAW")};
-        return ::StartDocPrinterW(jobPrinter_, 1, reinterpret_cast<BYTE*>(&doc));
+        return ::StartDocPrinterW(jobPrinter_.Get(), 1, reinterpret_cast<BYTE*>(&doc));
     }
     void EndDocument()
     {
-        if (jobPrinter_ == nullptr) return;
-        ::AbortPrinter(jobPrinter_);
-        ::ClosePrinter(jobPrinter_);
-        jobPrinter_ = nullptr;
+        if (!jobPrinter_) return;
+        ::AbortPrinter(jobPrinter_.Get());
+        jobPrinter_.reset();
     }
     ~Win32SpoolerTest() override { EndDocument(); }
 
-    HANDLE printer_ = nullptr;
-    HANDLE jobPrinter_ = nullptr;
+    PrinterHandle printer_;
+    PrinterHandle jobPrinter_;
     Win32Spooler spooler_;
 };
 
@@ -102,7 +95,7 @@ TEST_F(Win32SpoolerTest, DataWrittenThroughOneHandleIsReadThroughAnOpenedQueue)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_EQ(spooler_.SetData(printer_, "PrinterDriverData\\Properties", row.name, row.type, row.bytes), 0u);
+        ASSERT_EQ(spooler_.SetData(printer_.Get(), "PrinterDriverData\\Properties", row.name, row.type, row.bytes), 0u);
         PrinterDataValue read;
         ASSERT_EQ(spooler_.GetData(queue->Native(), "PrinterDriverData\\Properties", row.name, 64, read), 0u);
         EXPECT_EQ(read.type, row.type);
@@ -113,29 +106,29 @@ TEST_F(Win32SpoolerTest, DataWrittenThroughOneHandleIsReadThroughAnOpenedQueue)
 TEST_F(Win32SpoolerTest, ValueLongerThanMaxBytesAnswersMoreDataAndLeavesOutputAlone)
 {
     const std::vector<uint8_t> misc(44, 0x5A);
-    ASSERT_EQ(spooler_.SetData(printer_, "PrinterDriverData\\Properties", "MISC", REG_BINARY_TYPE, misc), 0u);
+    ASSERT_EQ(spooler_.SetData(printer_.Get(), "PrinterDriverData\\Properties", "MISC", REG_BINARY_TYPE, misc), 0u);
 
     PrinterDataValue read{REG_DWORD_TYPE, {1, 2, 3}};
-    EXPECT_EQ(spooler_.GetData(printer_, "PrinterDriverData\\Properties", "MISC", 43, read), syserr::kMoreData);
+    EXPECT_EQ(spooler_.GetData(printer_.Get(), "PrinterDriverData\\Properties", "MISC", 43, read), syserr::kMoreData);
     EXPECT_EQ(read.type, REG_DWORD_TYPE);
     EXPECT_EQ(read.bytes, (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_EQ(spooler_.GetData(printer_, "PrinterDriverData\\Properties", "MISC", 0, read), syserr::kMoreData);
+    EXPECT_EQ(spooler_.GetData(printer_.Get(), "PrinterDriverData\\Properties", "MISC", 0, read), syserr::kMoreData);
 
-    ASSERT_EQ(spooler_.GetData(printer_, "PrinterDriverData\\Properties", "MISC", 44, read), 0u);
+    ASSERT_EQ(spooler_.GetData(printer_.Get(), "PrinterDriverData\\Properties", "MISC", 44, read), 0u);
     EXPECT_EQ(read.bytes, misc);
 }
 
 TEST_F(Win32SpoolerTest, MissingValueAnswersFileNotFound)
 {
     PrinterDataValue read;
-    EXPECT_EQ(spooler_.GetData(printer_, "PrinterDriverData\\Properties", "NoSuchValue", 16, read),
+    EXPECT_EQ(spooler_.GetData(printer_.Get(), "PrinterDriverData\\Properties", "NoSuchValue", 16, read),
               syserr::kFileNotFound);
 }
 
 TEST_F(Win32SpoolerTest, PrinterInfoNamesQueuePortAndDriver)
 {
     PrinterInfo info;
-    ASSERT_EQ(spooler_.ReadPrinterInfo(printer_, info), 0u);
+    ASSERT_EQ(spooler_.ReadPrinterInfo(printer_.Get(), info), 0u);
     EXPECT_EQ(info.printerName, u"LT77 Platform Test");
     EXPECT_EQ(info.portName, u"FILE:");
     EXPECT_EQ(info.driverName, u"LT77 Platform Test Driver");
@@ -152,7 +145,7 @@ TEST_F(Win32SpoolerTest, JobRecordOfSpoolingDocumentCarriesDocumentAndCopies)
     const ::DWORD jobId = StartDocument(L"Receipt 42", 3);
     ASSERT_NE(jobId, 0u);
     JobRecord job;
-    ASSERT_EQ(spooler_.ReadJob(printer_, jobId, job), 0u);
+    ASSERT_EQ(spooler_.ReadJob(printer_.Get(), jobId, job), 0u);
     EXPECT_EQ(job.jobId, jobId);
     EXPECT_EQ(job.document, u"Receipt 42");
     EXPECT_TRUE(job.hasDevMode);
@@ -163,7 +156,7 @@ TEST_F(Win32SpoolerTest, JobRecordOfSpoolingDocumentCarriesDocumentAndCopies)
 TEST_F(Win32SpoolerTest, JobRecordOfUnknownJobFails)
 {
     JobRecord job;
-    EXPECT_NE(spooler_.ReadJob(printer_, 4242, job), 0u);
+    EXPECT_NE(spooler_.ReadJob(printer_.Get(), 4242, job), 0u);
 }
 
 TEST_F(Win32SpoolerTest, WrittenJobRecordReadsBack)
@@ -173,12 +166,12 @@ TEST_F(Win32SpoolerTest, WrittenJobRecordReadsBack)
     const ::DWORD jobId = StartDocument(L"Receipt", 1);
     ASSERT_NE(jobId, 0u);
     JobRecord job;
-    ASSERT_EQ(spooler_.ReadJob(printer_, jobId, job), 0u);
+    ASSERT_EQ(spooler_.ReadJob(printer_.Get(), jobId, job), 0u);
     job.parameters = u"1 0 2";
     job.copies = 2;
-    ASSERT_EQ(spooler_.WriteJob(printer_, job), 0u);
+    ASSERT_EQ(spooler_.WriteJob(printer_.Get(), job), 0u);
     JobRecord again;
-    ASSERT_EQ(spooler_.ReadJob(printer_, jobId, again), 0u);
+    ASSERT_EQ(spooler_.ReadJob(printer_.Get(), jobId, again), 0u);
     EXPECT_EQ(again.parameters, u"1 0 2");
     EXPECT_EQ(again.copies, 2);
     EXPECT_EQ(again.document, u"Receipt");
@@ -190,11 +183,11 @@ TEST_F(Win32SpoolerTest, UnderWineWritingJobRecordIsRefusedWithoutCallingSpooler
     const ::DWORD jobId = StartDocument(L"Receipt", 1);
     ASSERT_NE(jobId, 0u);
     JobRecord job;
-    ASSERT_EQ(spooler_.ReadJob(printer_, jobId, job), 0u);
+    ASSERT_EQ(spooler_.ReadJob(printer_.Get(), jobId, job), 0u);
     job.document = u"Changed";
-    EXPECT_EQ(spooler_.WriteJob(printer_, job), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(spooler_.WriteJob(printer_.Get(), job), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
     JobRecord again;
-    ASSERT_EQ(spooler_.ReadJob(printer_, jobId, again), 0u);
+    ASSERT_EQ(spooler_.ReadJob(printer_.Get(), jobId, again), 0u);
     EXPECT_EQ(again.document, u"Receipt");
 }
 
