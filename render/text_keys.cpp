@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <map>
 
+#include "common/ascii_case.h"
+#include "common/utf.h"
 #include "render/device_font.h"
 #include "render/module_state.h"
 #include "render/text_capture.h"
@@ -54,16 +56,24 @@ bool MatchesAt(std::span<const uint8_t> text, std::size_t p, std::string_view ma
                       [](char m, uint8_t t) { return static_cast<uint8_t>(m) == t; });
 }
 
-// An image name becomes a file name: it must stay a plain name in the
-// driver's folder.
-bool IsPlainName(std::string_view name)
+}  // namespace
+
+bool IsPlainImageName(std::string_view name)
 {
     if (name.empty() || name == "." || name == "..") return false;
     if (name.find("..") != std::string_view::npos) return false;
-    return name.find_first_of("\\/:*?\"<>|") == std::string_view::npos;
+    if (name.find_first_of("\\/:*?\"<>|") != std::string_view::npos) return false;
+    // Windows opens a device for these whatever the folder or extension
+    // ("con.bin" is the console), and ignores spaces before the extension.
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (EqualsNoCase(stem, device)) return false;
+    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
+        (EqualsNoCase(stem.substr(0, 3), "COM") || EqualsNoCase(stem.substr(0, 3), "LPT")))
+        return false;
+    return true;
 }
-
-}  // namespace
 
 std::optional<std::string> GetPrinterDataFromReg(const OemPDEV& pdev, std::string_view valueName, unsigned codePage)
 {
@@ -186,7 +196,7 @@ bool TextReplacementWithText(const std::vector<TextKeyDefinition>& definitions, 
 
 std::vector<uint8_t> GetTextKeyImgBufFromFile(std::string_view imageName)
 {
-    if (!IsPlainName(imageName)) {
+    if (!IsPlainImageName(imageName)) {
         TraceLog("GetTextKeyImgBufFromFile : CreateFile returned NULL. (%d)", static_cast<int>(syserr::kInvalidParameter));
         return {};
     }

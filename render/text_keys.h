@@ -50,8 +50,13 @@ std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const std::vector<Text
                                            const StringDetails& str, const FontDetails& font,
                                            std::string_view familyName, const std::vector<uint8_t>& text);
 
-// The bytes of <Windows>\LT-77\<name>.bin; empty on failure. Names that would
-// lead out of that folder are refused.
+// True when an image or coupon name can become a file of the driver's folder:
+// no path separators, wildcards or "..", and no reserved device name (CON,
+// PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension, any case).
+bool IsPlainImageName(std::string_view name);
+
+// The bytes of <Windows>\LT-77\<name>.bin; empty on failure. Names refused
+// by IsPlainImageName are not opened.
 std::vector<uint8_t> GetTextKeyImgBufFromFile(std::string_view imageName);
 
 // Writes the coupon images collected during the document (spooler and
