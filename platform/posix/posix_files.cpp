@@ -124,8 +124,11 @@ bool PosixFileSystem::MakeFolder(std::string_view path)
     // Like the system call, only the last component is created; the POSIX
     // drive root itself is made on demand.
     if (p.parent_path() == HostRoot() / "drive_c") fs::create_directories(p.parent_path(), ec);
-    if (fs::create_directory(p, ec) || fs::is_directory(p, ec)) return true;
-    SetLastSystemError(ErrorFromErrno(ec.value()));
+    if (fs::create_directory(p, ec)) return true;
+    const std::error_code created = ec;
+    if (fs::is_directory(p, ec)) return true;
+    // A missing parent is a missing path to the system's call, not a missing file.
+    SetLastSystemError(created.value() == ENOENT ? syserr::kPathNotFound : ErrorFromErrno(created.value()));
     return false;
 }
 
