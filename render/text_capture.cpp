@@ -300,22 +300,29 @@ std::size_t ExtractFontInfoFromBuf(OemPDEV& pdev, std::size_t offset, ExtractedT
 
 void RePositionDevTxt_R180(OemPDEV& pdev, DWORD lastRow)
 {
-    std::vector<std::vector<uint8_t>> records;
-    std::size_t at = 0;
-    while (const auto r = ReadTextRecord(pdev.devTxtBuf, at)) {
-        std::vector<uint8_t> bytes(pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at),
-                                   pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at + r->size));
-        TraceLog("RePositionDevTxt_R180 : Original PosY = %d", r->header.wY);
-        const auto y = static_cast<uint16_t>(lastRow - r->header.wY);
-        std::memcpy(bytes.data() + offsetof(TextRecordHeader, wY), &y, sizeof(y));
-        TraceLog("RePositionDevTxt_R180 : New PosY = %d", y);
-        records.push_back(std::move(bytes));
-        at += r->size;
+    try {
+        std::vector<std::vector<uint8_t>> records;
+        std::size_t at = 0;
+        while (const auto r = ReadTextRecord(pdev.devTxtBuf, at)) {
+            std::vector<uint8_t> bytes(pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at),
+                                       pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at + r->size));
+            TraceLog("RePositionDevTxt_R180 : Original PosY = %d", r->header.wY);
+            const auto y = static_cast<uint16_t>(lastRow - r->header.wY);
+            std::memcpy(bytes.data() + offsetof(TextRecordHeader, wY), &y, sizeof(y));
+            TraceLog("RePositionDevTxt_R180 : New PosY = %d", y);
+            records.push_back(std::move(bytes));
+            at += r->size;
+        }
+        std::vector<uint8_t> reversed;
+        reversed.reserve(pdev.devTxtBuf.size());
+        for (auto it = records.rbegin(); it != records.rend(); ++it)
+            reversed.insert(reversed.end(), it->begin(), it->end());
+        pdev.devTxtBuf = std::move(reversed);
+    } catch (const std::bad_alloc&) {
+        // Without memory the page's device lines would otherwise be lost with
+        // the rest of the page; unturned, they still print.
+        TraceLog("RePositionDevTxt_R180 : LocalAlloc failed with (%d)", static_cast<int>(syserr::kNotEnoughMemory));
     }
-    std::vector<uint8_t> reversed;
-    reversed.reserve(pdev.devTxtBuf.size());
-    for (auto it = records.rbegin(); it != records.rend(); ++it) reversed.insert(reversed.end(), it->begin(), it->end());
-    pdev.devTxtBuf = std::move(reversed);
 }
 
 }  // namespace lt77

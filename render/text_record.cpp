@@ -1,5 +1,6 @@
 #include "render/text_record.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lt77 {
@@ -21,6 +22,11 @@ std::optional<TextRecordView> ReadTextRecord(std::span<const uint8_t> buffer, st
 void AppendTextRecord(std::vector<uint8_t>& buffer, const TextRecordHeader& header, std::span<const uint8_t> slot1,
                       std::span<const uint8_t> slot2)
 {
+    // Room for the whole record first: a failure then leaves the buffer as it
+    // was, never a header without its slots that would misread every later
+    // record. Growth stays geometric so that appends remain cheap.
+    const std::size_t needed = buffer.size() + sizeof(header) + slot1.size() + slot2.size();
+    if (needed > buffer.capacity()) buffer.reserve(std::max(needed, 2 * buffer.capacity()));
     const auto* h = reinterpret_cast<const uint8_t*>(&header);
     buffer.insert(buffer.end(), h, h + sizeof(header));
     buffer.insert(buffer.end(), slot1.begin(), slot1.end());

@@ -60,6 +60,7 @@ struct TextRecordView {
 // The record at `offset`, or null when the bytes there are not a whole record.
 std::optional<TextRecordView> ReadTextRecord(std::span<const uint8_t> buffer, std::size_t offset);
 
+// Appends the record whole; on std::bad_alloc the buffer is unchanged.
 void AppendTextRecord(std::vector<uint8_t>& buffer, const TextRecordHeader& header, std::span<const uint8_t> slot1,
                       std::span<const uint8_t> slot2);
 

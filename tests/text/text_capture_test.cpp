@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/text/failing_allocator.h"
 #include "tests/text/text_test_support.h"
 
 namespace lt77 {
@@ -163,6 +164,35 @@ TEST(AddFontDataToBuf, SlotLengthsAreSixteenBits)
     EXPECT_EQ(pdev.dwBottomTxtCoordinate, 24u);
 }
 
+TEST(AddFontDataToBuf, FailedAllocationLeavesNoPartOfTheRecord)
+{
+    const FontDetails font;
+    const auto earlier = Record({.y = 5, .slot1 = Ascii("A")});
+    int failures = 0;
+    for (int n = 0; n < 3; ++n) {
+        SCOPED_TRACE(n);
+        OemPDEV pdev;
+        // Room for one more header but not its slots.
+        pdev.txtBuf.reserve(earlier.size() + 21);
+        pdev.txtBuf = earlier;
+        pdev.dwBottomTxtCoordinate = 29;
+        const auto slot1 = Ascii("BC"), slot2 = Ascii("DEF");
+        const StringDetails str = StringAt(0, 9);
+        test::FailAllocationForTesting(n);
+        const bool added = AddFontDataToBuf(pdev, FTYPE_DEVICE_FONT, 24, slot1, slot2, str, font);
+        test::FailAllocationForTesting(-1);
+        if (added) {
+            EXPECT_EQ(Hex(pdev.txtBuf), Hex(Concat({earlier, Record({.y = 9, .slot1 = slot1, .slot2 = slot2, .weight = 0})})));
+            EXPECT_EQ(pdev.dwBottomTxtCoordinate, 33u);
+        } else {
+            ++failures;
+            EXPECT_EQ(Hex(pdev.txtBuf), Hex(earlier));
+            EXPECT_EQ(pdev.dwBottomTxtCoordinate, 29u);
+        }
+    }
+    EXPECT_GT(failures, 0) << "no allocation was made to fail";
+}
+
 TEST(AddTtfFontInfoToBuf, SlotsHoldTheFamilyNameAndTheTextInUtf16WithOneZeroByte)
 {
     OemPDEV pdev;
@@ -287,6 +317,17 @@ TEST(RePositionDevTxt_R180, RowsAreMirroredAndTheOrderReversed)
     OemPDEV empty;
     RePositionDevTxt_R180(empty, 299);
     EXPECT_TRUE(empty.devTxtBuf.empty());
+}
+
+TEST(RePositionDevTxt_R180, WithoutMemoryTheBufferStaysAsItWas)
+{
+    OemPDEV pdev;
+    pdev.devTxtBuf = Concat({Record({.y = 10, .slot1 = Ascii("a")}), Record({.y = 40, .slot1 = Ascii("b")})});
+    const auto before = pdev.devTxtBuf;
+    test::FailAllocationForTesting(0);
+    EXPECT_NO_THROW(RePositionDevTxt_R180(pdev, 299));
+    test::FailAllocationForTesting(-1);
+    EXPECT_EQ(Hex(pdev.devTxtBuf), Hex(before));
 }
 
 }  // namespace
