@@ -156,21 +156,6 @@ TEST_F(JobStream, ShortSpoolerWritesLoseNothing)
     EXPECT_EQ(result.spooled, whole);
 }
 
-TEST_F(JobStream, PageBufferGoesOutInChunksOfAtMost4096Bytes)
-{
-    JobRequest request;
-    request.drawPage = [](DeviceContext& dc, int) {
-        PageCanvas canvas(576, 400, 1);
-        for (int32_t y = 0; y < 400; ++y)
-            for (int32_t x = (y % 2); x < 576; x += 2) canvas.FillRect(x, y, x + 1, y + 1, 0);
-        canvas.SendBands(dc, 100);
-    };
-    const JobResult result = Run(request);
-    ASSERT_TRUE(result.ok);
-    EXPECT_GT(result.spooled.size(), 2u * 4096u);
-    for (DWORD offer : result.offers) EXPECT_LE(offer, 4096u);
-}
-
 TEST_F(JobStream, StuckSpoolerDoesNotHangTheDocument)
 {
     SpoolPolicy stuck;
@@ -178,14 +163,6 @@ TEST_F(JobStream, StuckSpoolerDoesNotHangTheDocument)
     const JobResult result = RunBars(3, stuck);
     const auto whole = Concat({kInit, kBarImage});
     EXPECT_EQ(result.spooled, std::vector<uint8_t>(whole.begin(), whole.begin() + 10));
-}
-
-TEST_F(JobStream, CancelledJobStopsTakingBytes)
-{
-    SpoolPolicy cancelled;
-    cancelled.failAfter = 20;
-    const JobResult result = RunBars(2, cancelled);
-    EXPECT_EQ(result.spooled.size(), 20u);
 }
 
 }  // namespace

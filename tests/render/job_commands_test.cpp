@@ -341,60 +341,39 @@ std::vector<uint8_t> Pattern(std::size_t n)
     return bytes;
 }
 
-TEST(WriteToSpooler, ShortWritesResumeWhereTheSpoolerStopped)
+TEST(WriteToSpooler, ChunksResumeWhereTheSpoolerStoppedAndStopWhenItTakesNothing)
 {
-    FakeCore core;
-    core.maxTakePerCall = 100;
-    DEVOBJ devobj{};
-    const auto bytes = Pattern(10000);
-    EXPECT_EQ(WriteToSpooler(&core, &devobj, bytes, kSpoolChunkBytes), 10000u);
-    EXPECT_EQ(core.received, bytes);
-    ASSERT_EQ(core.offers.size(), 100u);
-    EXPECT_EQ(core.offers.front(), 4096u);
-    EXPECT_EQ(core.offers.back(), 100u);
-    for (DWORD offer : core.offers) EXPECT_LE(offer, 4096u);
-}
-
-TEST(WriteToSpooler, ChunksOfAtMostTheLimit)
-{
-    FakeCore core;
-    DEVOBJ devobj{};
-    const auto bytes = Pattern(10000);
-    EXPECT_EQ(WriteToSpooler(&core, &devobj, bytes, kSpoolChunkBytes), 10000u);
-    EXPECT_EQ(core.received, bytes);
-    EXPECT_EQ(core.offers, (std::vector<DWORD>{4096, 4096, 1808}));
-}
-
-TEST(WriteToSpooler, NoLimitOffersEverythingAtOnce)
-{
-    FakeCore core;
-    DEVOBJ devobj{};
-    const auto bytes = Pattern(10000);
-    EXPECT_EQ(WriteToSpooler(&core, &devobj, bytes, 0), 10000u);
-    EXPECT_EQ(core.offers, (std::vector<DWORD>{10000}));
-}
-
-TEST(WriteToSpooler, SpoolerThatTakesNothingStopsTheLoop)
-{
-    FakeCore core;
-    core.maxTakePerCall = 100;
-    core.stallFromCall = 3;
-    DEVOBJ devobj{};
-    const auto bytes = Pattern(1000);
-    EXPECT_EQ(WriteToSpooler(&core, &devobj, bytes, kSpoolChunkBytes), 300u);
-    EXPECT_EQ(core.offers.size(), 4u);
-    EXPECT_EQ(core.received, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 300));
-}
-
-TEST(WriteToSpooler, FailingCallStops)
-{
-    FakeCore core;
-    core.maxTakePerCall = 100;
-    core.failOnCall = 2;
-    DEVOBJ devobj{};
-    const auto bytes = Pattern(1000);
-    EXPECT_EQ(WriteToSpooler(&core, &devobj, bytes, kSpoolChunkBytes), 200u);
-    EXPECT_EQ(core.offers.size(), 3u);
+    const struct {
+        const char* name;
+        DWORD maxTake;
+        int stallFrom, failOn;
+        DWORD chunk;
+        std::size_t size, written;
+        std::vector<DWORD> offers;  // empty: not checked beyond the count below
+        std::size_t offerCount;
+    } cases[] = {
+        {"whole chunks", 0xFFFFFFFFu, -1, -1, kSpoolChunkBytes, 10000, 10000, {4096, 4096, 1808}, 3},
+        {"no chunk limit", 0xFFFFFFFFu, -1, -1, 0, 10000, 10000, {10000}, 1},
+        {"short writes resume", 100, -1, -1, kSpoolChunkBytes, 10000, 10000, {}, 100},
+        {"a spooler that takes nothing ends the loop", 100, 3, -1, kSpoolChunkBytes, 1000, 300, {}, 4},
+        {"a failing call ends the loop", 100, -1, 2, kSpoolChunkBytes, 1000, 200, {}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeCore core;
+        core.maxTakePerCall = c.maxTake;
+        core.stallFromCall = c.stallFrom;
+        core.failOnCall = c.failOn;
+        DEVOBJ devobj{};
+        const auto bytes = Pattern(c.size);
+        EXPECT_EQ(WriteToSpooler(&core, &devobj, bytes, c.chunk), c.written);
+        EXPECT_EQ(core.received, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(c.written)));
+        EXPECT_EQ(core.offers.size(), c.offerCount);
+        if (!c.offers.empty()) {
+            EXPECT_EQ(core.offers, c.offers);
+        }
+        for (DWORD offer : core.offers) EXPECT_LE(offer, c.chunk == 0 ? c.size : c.chunk);
+    }
 }
 
 TEST(WriteToSpooler, NoCoreWritesNothing)
