@@ -39,19 +39,16 @@ DWORD DrawResizedText(OemPDEV& pdev, CxImage& image, float rate, DWORD lastRow)
     return lastRow;
 }
 
-int DevTextInImage(const std::vector<PictureRect>& pictures, DWORD row, DWORD height, DWORD& amount,
-                   DWORD& pictureTop)
+int DevTextInImage(const std::vector<PictureRect>& pictures, DWORD row, DWORD height, DWORD& amount)
 {
     for (const auto& entry : pictures) {
         const auto top = static_cast<DWORD>(PictureRectValues(entry).top);
         if (top == row) {
             amount = height;
-            pictureTop = top;
             return 1;
         }
         if (row < top && top < row + height) {
             amount = row + height - top;
-            pictureTop = top;
             return 1;
         }
     }
@@ -99,15 +96,18 @@ HRESULT AddImageAndDevFontData(JobContext& job, CxImage& image, float rate)
     DWORD imgStart = 0, imgHeight = 0;
     std::size_t devTxtStart = 0;
     bool sentDeviceText = false;
-    while (imgHeight < H) {
-        const auto record = ReadTextRecord(pdev.devTxtBuf, devTxtStart);
-        if (!record) break;
+    // The loop runs over the records, not the rows: on roll paper the image
+    // ends at the lowest line's bottom, so the first record of the last row
+    // takes the cursor to the end while the others on that row still wait.
+    while (const auto record = ReadTextRecord(pdev.devTxtBuf, devTxtStart)) {
         const DWORD yDevFont = ScaleByRate(rate, record->header.wY);
-        if (imgHeight < yDevFont) {
-            // Row by row in effect: a line at or below the image's end is never reached.
-            imgHeight = std::min(yDevFont, H);
+        if (yDevFont >= H) {
+            // Below the image there is no row to print it on.
+            devTxtStart += record->size;
             continue;
         }
+        // Row by row in effect.
+        imgHeight = std::max(imgHeight, yDevFont);
         if (yDevFont > 0 && imgStart + 1 < yDevFont) {
             TraceLog("AddImageAndDevFontData : dwY_DevFont > 0 : StartY = %u, Height = %u", imgStart,
                      yDevFont - imgStart - 1);
@@ -128,12 +128,14 @@ HRESULT AddImageAndDevFontData(JobContext& job, CxImage& image, float rate)
         else
             rowsTaken = ScaleByRate(rate, record->header.wHeight);
 
-        DWORD amount = 0, pictureTop = 0;
-        if (DevTextInImage(pdev.pictureRects, yDevFont, rowsTaken, amount, pictureTop) == 1) {
-            // A picture beside the line: its rows within the line's band still print.
-            TraceLog("AddImageAndDevFontData : The corrected image height = %u", amount);
-            if (pictureTop < H)
-                AddImageCommands(job, image, pictureTop, std::min(amount, H - pictureTop), compressed, greyscale);
+        DWORD amount = 0;
+        if (DevTextInImage(pdev.pictureRects, yDevFont, rowsTaken, amount) == 1) {
+            // A picture beside the line: the slice starts on the line's row and
+            // runs to the band's end, so none of the picture's rows in the band
+            // is lost, however far below the row the picture starts.
+            const DWORD rows = std::min(rowsTaken, H - yDevFont);
+            TraceLog("AddImageAndDevFontData : The corrected image height = %u", rows);
+            AddImageCommands(job, image, yDevFont, rows, compressed, greyscale);
         }
         imgHeight += rowsTaken;
         imgStart = imgHeight;

@@ -17,7 +17,6 @@ HRESULT AddImageAndDevFontData(JobContext& job, CxImage& image, float rate);
 
 // 1 when a picture starts within rows row ... row + height - 1; `amount` is
 // then the number of the band's rows from the picture's top on.
-int DevTextInImage(const std::vector<PictureRect>& pictures, DWORD row, DWORD height, DWORD& amount,
-                   DWORD& pictureTop);
+int DevTextInImage(const std::vector<PictureRect>& pictures, DWORD row, DWORD height, DWORD& amount);
 
 }  // namespace lt77

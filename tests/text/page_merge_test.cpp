@@ -145,6 +145,32 @@ TEST_F(AddImageAndDevFontDataTest, LinesAtOrBelowTheImageEndAreNotSent)
     EXPECT_EQ(Merge(200), Hex(Concat({Slice(0, 198), Sent(kCommand, kText)})));
 }
 
+TEST_F(AddImageAndDevFontDataTest, EveryRecordOnTheImagesLastLineIsSent)
+{
+    // On roll paper the image ends at the lowest line's bottom: row 100 plus
+    // 24 rows. The first record there reaches the end; the others still print.
+    const auto right = Bytes("1B 74 10 08 4D 00 41 1D 21 00 1B 24 2C 01");
+    const auto shop = Bytes("5A 5B");
+    const auto cd = Bytes("43 44 1B 4A 18");
+    const struct {
+        const char* name;
+        std::vector<uint8_t> records, sent;
+    } cases[] = {
+        {"two strings, LEFT at x 0 and RIGHT at x 300",
+         Concat({Line(100), Record({.x = 300, .y = 100, .slot1 = right, .slot2 = kText})}),
+         Concat({Sent(kCommand, kText), Sent(right, kText)})},
+        {"a marker's split: text, image, text",
+         Concat({Line(100), Record({.y = 100, .slot1 = shop}), Record({.y = 100, .slot1 = kCommand, .slot2 = cd})}),
+         Concat({Sent(kCommand, kText), Sent(shop, {}), Sent(kCommand, cd)})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fx.buffer.InitPrintCommandsBuffer();
+        fx.pdev.devTxtBuf = c.records;
+        EXPECT_EQ(Merge(124), Hex(Concat({Slice(0, 99), c.sent})));
+    }
+}
+
 TEST_F(AddImageAndDevFontDataTest, ReducedPageScalesTheLinesRowAndHeight)
 {
     // Captured at 101 and 24 dots high; at half size row 51, 12 rows.
@@ -186,25 +212,27 @@ TEST_F(AddImageAndDevFontDataTest, NothingSentAtAllIsAFailure)
     EXPECT_EQ(Merge(200, 1.0f, hr::kFail), "");
 }
 
-TEST_F(AddImageAndDevFontDataTest, PictureRowsInsideTheLinesBandAreSentAfterIt)
+TEST_F(AddImageAndDevFontDataTest, PictureInsideTheLinesBandSendsTheBandFromTheLinesRow)
 {
     const struct {
         const char* name;
         LONG pictureTop;
-        std::vector<uint8_t> extra;
+        int32_t imageRows;
+        std::vector<uint8_t> extra, tail;
     } cases[] = {
-        {"picture from the line's row", 100, Slice(100, 24)},
-        {"picture from inside the band", 110, Slice(110, 14)},
-        {"picture from the band's last row", 123, Slice(123, 1)},
-        {"picture below the band", 124, {}},
-        {"picture above the band", 90, {}},
+        {"picture from the line's row", 100, 300, Slice(100, 24), Slice(124, 176)},
+        {"picture from inside the band", 110, 300, Slice(100, 24), Slice(124, 176)},
+        {"picture from the band's last row", 123, 300, Slice(100, 24), Slice(124, 176)},
+        {"band cut short by the image's end", 105, 110, Slice(100, 10), {}},
+        {"picture below the band", 124, 300, {}, Slice(124, 176)},
+        {"picture above the band", 90, 300, {}, Slice(124, 176)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fx.buffer.InitPrintCommandsBuffer();
         fx.pdev.devTxtBuf = Line(100);
         fx.pdev.pictureRects = {MakePictureRect(RECTL{0, c.pictureTop, 7, c.pictureTop + 40})};
-        EXPECT_EQ(Merge(300), Hex(Concat({Slice(0, 99), Sent(kCommand, kText), c.extra, Slice(124, 176)})));
+        EXPECT_EQ(Merge(c.imageRows), Hex(Concat({Slice(0, 99), Sent(kCommand, kText), c.extra, c.tail})));
     }
 }
 
@@ -230,8 +258,8 @@ TEST(DevTextInImage, FirstPictureStartingInsideTheBandGivesTheRowsFromItsTop)
         SCOPED_TRACE(c.name);
         std::vector<PictureRect> pictures;
         for (LONG top : c.tops) pictures.push_back(MakePictureRect(RECTL{0, top, 10, top + 5}));
-        DWORD amount = 0, pictureTop = 0;
-        EXPECT_EQ(DevTextInImage(pictures, c.row, c.height, amount, pictureTop), c.result);
+        DWORD amount = 0;
+        EXPECT_EQ(DevTextInImage(pictures, c.row, c.height, amount), c.result);
         if (c.result == 1) {
             EXPECT_EQ(amount, c.amount);
         }
