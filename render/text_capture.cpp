@@ -20,10 +20,12 @@ constexpr std::size_t kFamilyNameMaxBytes = 511;
 constexpr std::size_t kReaderTextMaxBytes = 8192;
 constexpr std::size_t kFaceNameUnits = 16;
 
-// A slot holds the UTF-16 text followed by one zero byte.
+// A slot holds the UTF-16 text followed by one zero byte. A string too long
+// for the slot is cut to fit rather than dropped: the reader hands on fewer
+// units than that anyway.
 std::vector<uint8_t> Utf16Slot(std::u16string_view text)
 {
-    auto bytes = Utf16ToBytes(text, false);
+    auto bytes = Utf16ToBytes(text.substr(0, kMaxUtf16SlotUnits), false);
     bytes.push_back(0);
     return bytes;
 }
@@ -208,11 +210,11 @@ void AddDevFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDeta
             TraceLog("AddDevFontInfoToBuf : Set the font type as TTF");
             recordType = FTYPE_TRUETYPE;
             slot1 = Utf16Slot(font.familyName);
-            // Alternate texts belong in the picture too.
-            const std::u16string drawn =
-                textKeys ? ModulePlatform().codePages.ToWide(CodePageOfFamily(family),
-                                                             std::string(text.begin(), text.end()))
-                         : text16;
+            // Alternate texts belong in the picture too. They are put into the
+            // string's own UTF-16 text: a round trip through the code page
+            // would draw "?" for every character the code page lacks.
+            std::u16string drawn = text16;
+            if (textKeys) TextReplacementWithText(*definitions, drawn);
             text = Utf16Slot(drawn);
         } else if (textKeys && AddTextKeyImgBufAndDevFontData(pdev, *definitions, str, font, family, text) > 0) {
             TraceLog("AddDevFontInfoToBuf : END");

@@ -46,14 +46,52 @@ std::optional<TextKeyDefinition> ReadDefinition(const OemPDEV& pdev, int index, 
     d.coupon = GetTokenFromTextKeyData(*utf8, COUPON_IMAGE).value_or("");
     if (const auto inPage = GetPrinterDataFromReg(pdev, name, textCodePage))
         d.alternate = GetTokenFromTextKeyData(*inPage, ALTERNATE_TEXT).value_or("");
+    // UTF-8 holds every UTF-16 character, so these lose nothing.
+    d.wideKey = Utf8ToUtf16(d.key);
+    d.wideAlternate = Utf8ToUtf16(GetTokenFromTextKeyData(*utf8, ALTERNATE_TEXT).value_or(""));
     return d;
 }
 
-bool MatchesAt(std::span<const uint8_t> text, std::size_t p, std::string_view marker)
+bool SameUnit(uint8_t text, char marker) { return static_cast<uint8_t>(marker) == text; }
+bool SameUnit(char16_t text, char16_t marker) { return text == marker; }
+
+template <typename Text, typename Marker>
+bool MatchesAt(const Text& text, std::size_t p, const Marker& marker)
 {
     return p + marker.size() <= text.size() &&
            std::equal(marker.begin(), marker.end(), text.begin() + static_cast<std::ptrdiff_t>(p),
-                      [](char m, uint8_t t) { return static_cast<uint8_t>(m) == t; });
+                      [](auto m, auto t) { return SameUnit(t, m); });
+}
+
+// One pass per definition: the scan resumes right after each inserted text,
+// so what was inserted is never searched again. Only the byte form traces:
+// the UTF-16 form repeats the string's replacements for its redrawn line.
+template <typename Text, typename Marker>
+void ReplaceMarkers(Text& text, const Marker& key, const Marker& alternate, std::size_t maxUnits, bool traced)
+{
+    const std::size_t k = key.size();
+    Text replaced;
+    replaced.reserve(text.size());
+    std::size_t p = 0;
+    bool full = false;
+    while (p + k <= text.size()) {
+        if (full || !MatchesAt(text, p, key)) {
+            replaced.push_back(text[p++]);
+            continue;
+        }
+        if (replaced.size() + alternate.size() + (text.size() - p - k) > maxUnits) {
+            if (traced)
+                TraceLog("TextReplacementWithText : the text would exceed %u bytes; no more replacements.",
+                         static_cast<unsigned>(maxUnits));
+            full = true;
+            continue;
+        }
+        if (traced) TraceLog("TextReplacementWithText : dwStartIndex : %u", static_cast<unsigned>(replaced.size()));
+        replaced.insert(replaced.end(), alternate.begin(), alternate.end());
+        p += k;
+    }
+    replaced.insert(replaced.end(), text.begin() + static_cast<std::ptrdiff_t>(p), text.end());
+    text = std::move(replaced);
 }
 
 }  // namespace
@@ -163,34 +201,17 @@ bool SaveCouponImgName(OemPDEV& pdev, const std::vector<TextKeyDefinition>& defi
 bool TextReplacementWithText(const std::vector<TextKeyDefinition>& definitions, std::vector<uint8_t>& text)
 {
     if (definitions.empty()) return false;
-    for (const auto& definition : definitions) {
-        const TextKeyDefinition* d = &definition;
-        if (d->key.empty() || d->alternate.empty()) continue;
-        const std::size_t k = d->key.size();
-        // One pass per definition: the scan resumes right after each inserted
-        // text, so what was inserted is never searched again.
-        std::vector<uint8_t> replaced;
-        replaced.reserve(text.size());
-        std::size_t p = 0;
-        bool full = false;
-        while (p + k <= text.size()) {
-            if (full || !MatchesAt(text, p, d->key)) {
-                replaced.push_back(text[p++]);
-                continue;
-            }
-            if (replaced.size() + d->alternate.size() + (text.size() - p - k) > kMaxReplacedText) {
-                TraceLog("TextReplacementWithText : the text would exceed %u bytes; no more replacements.",
-                         static_cast<unsigned>(kMaxReplacedText));
-                full = true;
-                continue;
-            }
-            TraceLog("TextReplacementWithText : dwStartIndex : %u", static_cast<unsigned>(replaced.size()));
-            replaced.insert(replaced.end(), d->alternate.begin(), d->alternate.end());
-            p += k;
-        }
-        replaced.insert(replaced.end(), text.begin() + static_cast<std::ptrdiff_t>(p), text.end());
-        text = std::move(replaced);
-    }
+    for (const auto& d : definitions)
+        if (!d.key.empty() && !d.alternate.empty()) ReplaceMarkers(text, d.key, d.alternate, kMaxReplacedText, true);
+    return true;
+}
+
+bool TextReplacementWithText(const std::vector<TextKeyDefinition>& definitions, std::u16string& text)
+{
+    if (definitions.empty()) return false;
+    for (const auto& d : definitions)
+        if (!d.wideKey.empty() && !d.wideAlternate.empty())
+            ReplaceMarkers(text, d.wideKey, d.wideAlternate, kMaxUtf16SlotUnits, false);
     return true;
 }
 

@@ -30,6 +30,9 @@ std::optional<std::string> GetTokenFromTextKeyData(std::string_view definition, 
 struct TextKeyDefinition {
     std::string key, image, coupon;
     std::string alternate;  // in the code page of the string it applies to
+    // The marker and alternate text in UTF-16, for lines redrawn into the
+    // page image, where a code page would turn what it lacks into "?".
+    std::u16string wideKey, wideAlternate;
 };
 
 // The queue's definitions, read once for a captured string; null without
@@ -42,6 +45,9 @@ bool CheckCouponNameAlreadyExist(const OemPDEV& pdev, std::string_view name);
 
 // Replaces markers by their alternate texts; false without definitions.
 bool TextReplacementWithText(const std::vector<TextKeyDefinition>& definitions, std::vector<uint8_t>& text);
+// The same for the UTF-16 text of a line redrawn into the page image; stops
+// before the text outgrows a record.
+bool TextReplacementWithText(const std::vector<TextKeyDefinition>& definitions, std::u16string& text);
 
 // Records the text as device-font segments with marker images between
 // them; the number of command bytes recorded, 0 when the caller records the

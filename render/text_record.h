@@ -49,6 +49,10 @@ static_assert(offsetof(TextRecordHeader, wSlot2Length) == 19);
 // The fields are stored little-endian; both targets are.
 static_assert(std::endian::native == std::endian::little);
 
+// UTF-16 text in a slot is followed by one zero byte: 2 x units + 1 bytes
+// must fit the 16-bit slot length.
+inline constexpr std::size_t kMaxUtf16SlotUnits = (0xFFFF - 1) / 2;
+
 // A record read in place from a buffer.
 struct TextRecordView {
     TextRecordHeader header;

@@ -3,7 +3,13 @@
 // engine hands them over.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+
+#include "common/utf.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/queue_store.h"
+#include "platform/typed_value.h"
 #include "render/module_state.h"
 #include "render/text_capture.h"
 #include "tests/text/text_test_support.h"
@@ -108,6 +114,45 @@ TEST_F(CaptureTextOutTest, DeviceLinesThatCannotPrintAsCommandsBecomeTrueTypeRec
         EXPECT_EQ(Hex(pdev.txtBuf), "05 18 00 00 00 00 90 01 00 00 00 00 00 01 00 02 00 13 00 03 00 "
                                     "4B 00 6F 00 72 00 65 00 61 00 6E 00 31 00 78 00 31 00 00 5C D5 00");
     }
+}
+
+TEST_F(CaptureTextOutTest, RedrawnLineWithTextKeysKeepsWhatItsCodePageLacks)
+{
+    test::TempHostRoot root;
+    posix::CoreQueueHandle queue;
+    std::strcpy(queue.queue, "LT-77");
+    // One definition as the text-key utility writes it: UTF-16 text.
+    const auto define = [](std::u16string_view key, std::u16string_view alternate) {
+        posix::StoreFile store;
+        store.Set("PrinterData\\TextKeyFunction", "NumTextKey", EncodeTypedValue({REG_BINARY_TYPE, {1}}));
+        const std::u16string definition = std::u16string(key) + u"\t_NULL_\t" + std::u16string(alternate) + u"\t_NULL_";
+        store.Set("PrinterData\\TextKeyFunction", "TextKey00",
+                  EncodeTypedValue({REG_BINARY_TYPE, Utf16ToBytes(definition, true)}));
+        std::filesystem::create_directories(posix::QueueFolder("LT-77"));
+        ASSERT_TRUE(store.Save(posix::PrinterFile("LT-77")));
+    };
+    const auto capture = [&](std::u16string_view text) {
+        pdev = OemPDEV{.m_UIInfo = test::DefaultUIInfo()};
+        pdev.hPrinter = &queue;
+        Set(IDX_TEXT_KEY_ON, 1);
+        Set(IDX_PREVIEW_ON, 1);
+        HostText t(u"FontA1x1", FO_TYPE_DEVICE, text, 1, 2);
+        EXPECT_EQ(Capture(t), std::optional<BOOL>(kBoolFalse));
+    };
+
+    // Neither sigma nor omega is in code page 1252.
+    define(u"#T#", u"\u03A3:");
+    capture(u"#T# \u03A9");
+    EXPECT_EQ(Hex(pdev.txtBuf), "05 18 00 00 00 00 90 01 00 00 00 00 00 01 00 02 00 11 00 09 00 "
+                                "46 00 6F 00 6E 00 74 00 41 00 31 00 78 00 31 00 00 A3 03 3A 00 20 00 A9 03 00");
+
+    // Replacements stop before the UTF-16 text outgrows the record: the line
+    // keeps one (20,000 units and the second "a"), where it used to be dropped.
+    define(u"a", std::u16string(20000, u'b'));
+    capture(u"aa");
+    ASSERT_EQ(pdev.txtBuf.size(), 21u + 17u + 40003u);
+    EXPECT_EQ(Hex(std::span(pdev.txtBuf).subspan(17, 4)), "11 00 43 9C");
+    EXPECT_EQ(Hex(std::span(pdev.txtBuf).last(7)), "62 00 62 00 61 00 00");
 }
 
 TEST_F(CaptureTextOutTest, DeviceCaptureClampsTheCustomPercentToTwentyFive)

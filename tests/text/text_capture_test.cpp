@@ -207,6 +207,18 @@ TEST(AddTtfFontInfoToBuf, SlotsHoldTheFamilyNameAndTheTextInUtf16WithOneZeroByte
                                 "41 00 62 00 00 48 00 E9 00 00");
 }
 
+TEST(AddTtfFontInfoToBuf, StringTooLongForASlotIsCutToFit)
+{
+    OemPDEV pdev;
+    FontDetails font;
+    font.familyName = u"Ab";
+    AddTtfFontInfoToBuf(pdev, StringAt(0, 0, std::u16string(40000, u'H')), font);
+    // 32,767 units and the zero byte: 65,535 bytes.
+    ASSERT_EQ(pdev.txtBuf.size(), 21u + 5u + 0xFFFFu);
+    EXPECT_EQ(Hex(std::span(pdev.txtBuf).subspan(17, 4)), "05 00 FF FF");
+    EXPECT_EQ(Hex(std::span(pdev.txtBuf).last(3)), "48 00 00");
+}
+
 TEST(ExtractFontInfoFromBuf, DeviceRecordsAreSortedByRowAndEqualRowsKeepCaptureOrder)
 {
     OemPDEV pdev;
