@@ -161,20 +161,16 @@ struct CoreFn<Name, R (*)(A...)> {
 };
 
 #define LT77_CORE_NAME(name) constexpr char kName##name[] = #name;
-#define LT77_CORE_ENTRY(name) \
-    DRVFN{INDEX_Drv##name, reinterpret_cast<PFN>(&CoreFn<kName##name, PFN_Drv##name>::Call)}
-#define LT77_CORE_FUNCTIONS(X)                                                                          \
-    X(AlphaBlend) X(BitBlt) X(CopyBits) X(DitherColor) X(EndDoc) X(Escape) X(FillPath) X(FontManagement) \
-    X(GetGlyphMode) X(GradientFill) X(LineTo) X(NextBand) X(Paint) X(PlgBlt) X(QueryAdvanceWidths)     \
-    X(QueryFont) X(QueryFontData) X(QueryFontTree) X(RealizeBrush) X(SendPage) X(StartBanding)         \
-    X(StartDoc) X(StartPage) X(StretchBlt) X(StretchBltROP) X(StrokeAndFillPath) X(StrokePath)         \
-    X(TextOut) X(TransparentBlt)
-
-LT77_CORE_FUNCTIONS(LT77_CORE_NAME)
-#define LT77_CORE_COMMA_ENTRY(name) LT77_CORE_ENTRY(name),
+LT77_DRV_HOOKED_FUNCTIONS(LT77_CORE_NAME)
+#undef LT77_CORE_NAME
 
 }  // namespace
 
-std::vector<DRVFN> CoreEntryPoints() { return {LT77_CORE_FUNCTIONS(LT77_CORE_COMMA_ENTRY)}; }
+std::vector<DRVFN> CoreEntryPoints()
+{
+#define LT77_CORE_ENTRY(name) DRVFN{INDEX_Drv##name, reinterpret_cast<PFN>(&CoreFn<kName##name, PFN_Drv##name>::Call)},
+    return {LT77_DRV_HOOKED_FUNCTIONS(LT77_CORE_ENTRY)};
+#undef LT77_CORE_ENTRY
+}
 
 }  // namespace lt77::host

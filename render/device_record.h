@@ -18,36 +18,11 @@ struct PictureRect {
 static_assert(sizeof(PictureRect) == 8);
 
 struct OemPDEV {
-    // The core's own entry points of the hooked drawing functions.
-    PFN_DrvAlphaBlend m_pfnDrvAlphaBlend = nullptr;
-    PFN_DrvBitBlt m_pfnDrvBitBlt = nullptr;
-    PFN_DrvCopyBits m_pfnDrvCopyBits = nullptr;
-    PFN_DrvDitherColor m_pfnDrvDitherColor = nullptr;
-    PFN_DrvEndDoc m_pfnDrvEndDoc = nullptr;
-    PFN_DrvEscape m_pfnDrvEscape = nullptr;
-    PFN_DrvFillPath m_pfnDrvFillPath = nullptr;
-    PFN_DrvFontManagement m_pfnDrvFontManagement = nullptr;
-    PFN_DrvGetGlyphMode m_pfnDrvGetGlyphMode = nullptr;
-    PFN_DrvGradientFill m_pfnDrvGradientFill = nullptr;
-    PFN_DrvLineTo m_pfnDrvLineTo = nullptr;
-    PFN_DrvNextBand m_pfnDrvNextBand = nullptr;
-    PFN_DrvPaint m_pfnDrvPaint = nullptr;
-    PFN_DrvPlgBlt m_pfnDrvPlgBlt = nullptr;
-    PFN_DrvQueryAdvanceWidths m_pfnDrvQueryAdvanceWidths = nullptr;
-    PFN_DrvQueryFont m_pfnDrvQueryFont = nullptr;
-    PFN_DrvQueryFontData m_pfnDrvQueryFontData = nullptr;
-    PFN_DrvQueryFontTree m_pfnDrvQueryFontTree = nullptr;
-    PFN_DrvRealizeBrush m_pfnDrvRealizeBrush = nullptr;
-    PFN_DrvSendPage m_pfnDrvSendPage = nullptr;
-    PFN_DrvStartBanding m_pfnDrvStartBanding = nullptr;
-    PFN_DrvStartDoc m_pfnDrvStartDoc = nullptr;
-    PFN_DrvStartPage m_pfnDrvStartPage = nullptr;
-    PFN_DrvStretchBlt m_pfnDrvStretchBlt = nullptr;
-    PFN_DrvStretchBltROP m_pfnDrvStretchBltROP = nullptr;
-    PFN_DrvStrokeAndFillPath m_pfnDrvStrokeAndFillPath = nullptr;
-    PFN_DrvStrokePath m_pfnDrvStrokePath = nullptr;
-    PFN_DrvTextOut m_pfnDrvTextOut = nullptr;
-    PFN_DrvTransparentBlt m_pfnDrvTransparentBlt = nullptr;
+    // The core's own entry points of the hooked drawing functions
+    // (m_pfnDrvAlphaBlend, m_pfnDrvBitBlt and so on).
+#define LT77_SAVED_ENTRY(name) PFN_Drv##name m_pfnDrv##name = nullptr;
+    LT77_DRV_HOOKED_FUNCTIONS(LT77_SAVED_ENTRY)
+#undef LT77_SAVED_ENTRY
 
     DWORD dwJobId = 0;
     std::u16string szPrinterName;     // at most 255 characters

@@ -13,8 +13,7 @@ OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiIn
 
 void OEMDisablePDEV(PDEVOBJ pdevobj);
 
-// The hook table handed to the core.
+// The hook table handed to the core, kHookCount entries.
 const DRVFN* HookTable();
-inline constexpr ULONG kHookCount = 29;
 
 }  // namespace lt77

@@ -313,37 +313,9 @@ PFN AsPfn(F f)
     return reinterpret_cast<PFN>(f);
 }
 
-const DRVFN kHooks[kHookCount] = {
-    {INDEX_DrvAlphaBlend, AsPfn(&OEMAlphaBlend)},
-    {INDEX_DrvBitBlt, AsPfn(&OEMBitBlt)},
-    {INDEX_DrvCopyBits, AsPfn(&OEMCopyBits)},
-    {INDEX_DrvDitherColor, AsPfn(&OEMDitherColor)},
-    {INDEX_DrvEndDoc, AsPfn(&OEMEndDoc)},
-    {INDEX_DrvEscape, AsPfn(&OEMEscape)},
-    {INDEX_DrvFillPath, AsPfn(&OEMFillPath)},
-    {INDEX_DrvFontManagement, AsPfn(&OEMFontManagement)},
-    {INDEX_DrvGetGlyphMode, AsPfn(&OEMGetGlyphMode)},
-    {INDEX_DrvGradientFill, AsPfn(&OEMGradientFill)},
-    {INDEX_DrvLineTo, AsPfn(&OEMLineTo)},
-    {INDEX_DrvNextBand, AsPfn(&OEMNextBand)},
-    {INDEX_DrvPaint, AsPfn(&OEMPaint)},
-    {INDEX_DrvPlgBlt, AsPfn(&OEMPlgBlt)},
-    {INDEX_DrvQueryAdvanceWidths, AsPfn(&OEMQueryAdvanceWidths)},
-    {INDEX_DrvQueryFont, AsPfn(&OEMQueryFont)},
-    {INDEX_DrvQueryFontData, AsPfn(&OEMQueryFontData)},
-    {INDEX_DrvQueryFontTree, AsPfn(&OEMQueryFontTree)},
-    {INDEX_DrvRealizeBrush, AsPfn(&OEMRealizeBrush)},
-    {INDEX_DrvSendPage, AsPfn(&OEMSendPage)},
-    {INDEX_DrvStartBanding, AsPfn(&OEMStartBanding)},
-    {INDEX_DrvStartDoc, AsPfn(&OEMStartDoc)},
-    {INDEX_DrvStartPage, AsPfn(&OEMStartPage)},
-    {INDEX_DrvStretchBlt, AsPfn(&OEMStretchBlt)},
-    {INDEX_DrvStretchBltROP, AsPfn(&OEMStretchBltROP)},
-    {INDEX_DrvStrokeAndFillPath, AsPfn(&OEMStrokeAndFillPath)},
-    {INDEX_DrvStrokePath, AsPfn(&OEMStrokePath)},
-    {INDEX_DrvTextOut, AsPfn(&OEMTextOut)},
-    {INDEX_DrvTransparentBlt, AsPfn(&OEMTransparentBlt)},
-};
+#define LT77_HOOK_ENTRY(name) {INDEX_Drv##name, AsPfn(&OEM##name)},
+const DRVFN kHooks[kHookCount] = {LT77_DRV_HOOKED_FUNCTIONS(LT77_HOOK_ENTRY)};
+#undef LT77_HOOK_ENTRY
 
 }  // namespace
 

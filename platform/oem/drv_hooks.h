@@ -49,7 +49,7 @@ inline constexpr ULONG INDEX_DrvTransparentBlt = 74;
 #define LT77_DRV_COUNT_ONE(name) +1
 inline constexpr ULONG kHookCount = 0 LT77_DRV_HOOKED_FUNCTIONS(LT77_DRV_COUNT_ONE);
 #undef LT77_DRV_COUNT_ONE
-// The printer description and the core's configuration were built for these.
+// The table handed to the core is fixed at these.
 static_assert(kHookCount == 29);
 
 using DHPDEV = HANDLE;

@@ -5,6 +5,7 @@
 
 #include "platform/engine.h"
 #include "platform/oem/ddi.h"
+#include "platform/oem/drv_hooks.h"
 #include "platform/win32/engine_functions.h"
 
 // The system headers define these names as macros, so our values are taken
@@ -18,6 +19,9 @@ constexpr auto kOurBmf8Bpp = lt77::BMF_8BPP;
 constexpr auto kOurBmf24Bpp = lt77::BMF_24BPP;
 constexpr auto kOurPortrait = lt77::DMORIENT_PORTRAIT;
 constexpr auto kOurLandscape = lt77::DMORIENT_LANDSCAPE;
+#define LT77_OUR_INDEX(name) constexpr auto kOurIndex##name = lt77::INDEX_Drv##name;
+LT77_DRV_HOOKED_FUNCTIONS(LT77_OUR_INDEX)
+#undef LT77_OUR_INDEX
 }  // namespace
 
 #include <windows.h>
@@ -141,5 +145,9 @@ LT77_SAME_VALUE(kOurBmf8Bpp, BMF_8BPP);
 LT77_SAME_VALUE(kOurBmf24Bpp, BMF_24BPP);
 LT77_SAME_VALUE(kOurPortrait, DMORIENT_PORTRAIT);
 LT77_SAME_VALUE(kOurLandscape, DMORIENT_LANDSCAPE);
+// Every hooked function under the index the engine calls it by.
+#define LT77_SAME_INDEX(name) LT77_SAME_VALUE(kOurIndex##name, INDEX_Drv##name);
+LT77_DRV_HOOKED_FUNCTIONS(LT77_SAME_INDEX)
+#undef LT77_SAME_INDEX
 LT77_SAME_VALUE(lt77::win32::ENG_PAL_INDEXED, PAL_INDEXED);
 LT77_SAME_VALUE(lt77::win32::ENG_PAL_BGR, PAL_BGR);
