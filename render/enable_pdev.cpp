@@ -1,6 +1,7 @@
 #include "render/enable_pdev.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "render/module_state.h"
@@ -89,7 +90,8 @@ OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiIn
     TraceLog("OEMEnablePDEV : START");
     PrepareTraceFolder(platform);
 
-    auto* pdev = new (std::nothrow) OemPDEV();
+    // Owned here until it is returned: a step that throws must not leak it.
+    std::unique_ptr<OemPDEV> pdev(new (std::nothrow) OemPDEV());
     if (pdev == nullptr) {
         TraceLog("OEMEnablePDEV : pOemPDEV is NULL.");
         return nullptr;
@@ -116,7 +118,7 @@ OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiIn
 
     LoadBarcodeTablesAndCommands(*pdev, hPrinter);
     TraceLog("OEMEnablePDEV : END");
-    return pdev;
+    return pdev.release();
 }
 
 void OEMDisablePDEV(PDEVOBJ pdevobj)

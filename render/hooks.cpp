@@ -1,6 +1,9 @@
 // The drawing hooks: each finds the device record through the surface's
 // device object and, unless it has its own work, passes the call unchanged
 // to the core's entry point saved at enable.
+#include <type_traits>
+
+#include "platform/oem/export_guard.h"
 #include "render/device_record.h"
 #include "render/enable_pdev.h"
 #include "render/module_state.h"
@@ -313,7 +316,32 @@ PFN AsPfn(F f)
     return reinterpret_cast<PFN>(f);
 }
 
-#define LT77_HOOK_ENTRY(name) {INDEX_Drv##name, AsPfn(&OEM##name)},
+// What the core receives for each hook: the hook run through the export
+// guard. On an exception a BOOL hook answers FALSE; the others answer what
+// they answer without a record: 0, null, or FD_ERROR (-1) for QueryFontData,
+// told apart by its signature as its LONG is the same type as BOOL.
+template <auto Hook, const char* Name>
+struct GuardedHook;
+
+template <class R, class... A, R (*Hook)(A...), const char* Name>
+struct GuardedHook<Hook, Name> {
+    static R Call(A... args) noexcept
+    {
+        const auto body = [&] { return Hook(args...); };
+        if constexpr (std::is_same_v<decltype(Hook), PFN_DrvQueryFontData>)
+            return Guarded(&TraceLog, Name, LONG{-1}, body);
+        else if constexpr (std::is_same_v<R, BOOL>)
+            return GuardedBool(&TraceLog, Name, body);
+        else
+            return Guarded(&TraceLog, Name, R{}, body);
+    }
+};
+
+#define LT77_HOOK_NAME(name) constexpr char kHookName##name[] = "OEM" #name;
+LT77_DRV_HOOKED_FUNCTIONS(LT77_HOOK_NAME)
+#undef LT77_HOOK_NAME
+
+#define LT77_HOOK_ENTRY(name) {INDEX_Drv##name, AsPfn(&GuardedHook<&OEM##name, kHookName##name>::Call)},
 const DRVFN kHooks[kHookCount] = {LT77_DRV_HOOKED_FUNCTIONS(LT77_HOOK_ENTRY)};
 #undef LT77_HOOK_ENTRY
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/oem/com.h"
+#include "platform/oem/export_guard.h"
 
 namespace lt77 {
 
@@ -31,8 +32,9 @@ private:
 };
 
 // `Object` implements one interface derived from IUnknown, starts with a
-// reference count of 1 and takes ModuleCounters& in its constructor.
-template <class Object>
+// reference count of 1 and takes ModuleCounters& in its constructor, which may
+// throw. `Trace` is the library's trace function, if it keeps one.
+template <class Object, GuardTraceSink Trace = nullptr>
 class ClassFactory final : public IClassFactory {
 public:
     explicit ClassFactory(ModuleCounters& counters) : counted_(counters), counters_(counters) {}
@@ -60,11 +62,14 @@ public:
         if (ppv == nullptr) return hr::kPointer;
         *ppv = nullptr;
         if (outer != nullptr) return hr::kNoAggregation;
-        auto* object = new (std::nothrow) Object(counters_);
-        if (object == nullptr) return hr::kOutOfMemory;
-        const HRESULT result = object->QueryInterface(riid, ppv);
-        object->Release();
-        return result;
+        // Only memory can run out while an object is made.
+        return Guarded(Trace, "CreateInstance", hr::kOutOfMemory, [&] {
+            auto* object = new (std::nothrow) Object(counters_);
+            if (object == nullptr) return hr::kOutOfMemory;
+            const HRESULT result = object->QueryInterface(riid, ppv);
+            object->Release();
+            return result;
+        });
     }
     HRESULT LockServer(BOOL lock) override
     {
@@ -82,14 +87,14 @@ private:
 };
 
 // The body of DllGetClassObject for a library that serves one class.
-template <class Object>
+template <class Object, GuardTraceSink Trace = nullptr>
 HRESULT GetClassObject(ModuleCounters& counters, const GUID& servedClass, const GUID& rclsid,
                        const GUID& riid, void** ppv)
 {
     if (ppv == nullptr) return hr::kPointer;
     *ppv = nullptr;
     if (!(rclsid == servedClass)) return hr::kClassNotAvailable;
-    auto* factory = new (std::nothrow) ClassFactory<Object>(counters);
+    auto* factory = new (std::nothrow) ClassFactory<Object, Trace>(counters);
     if (factory == nullptr) return hr::kOutOfMemory;
     const HRESULT result = factory->QueryInterface(riid, ppv);
     factory->Release();

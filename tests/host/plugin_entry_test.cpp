@@ -1,14 +1,25 @@
 // The plug-in's exports, class factory and interface slots, called across
 // the shared-library boundary as the driver core calls them.
+#include <atomic>
+#include <cstdarg>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
+#include "common/command_callback_ids.h"
 #include "host_fixture.h"
+#include "platform/oem/export_guard.h"
 #include "render/devmode.h"
 
 namespace lt77::host::testing {
 namespace {
 
 constexpr GUID kOtherGuid = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+// While set, every allocation of the process fails (see operator new below).
+std::atomic<bool> g_failAllocations{false};
+std::atomic<std::size_t> g_allocations{0};
 
 class PluginEntry : public HostTest {};
 
@@ -280,5 +291,115 @@ TEST_F(PluginEntry, FilterGraphicsSucceedsOnlyWhenTheSpoolerTookEverything)
     Plugin().Plugin()->DisableDriver();
 }
 
+std::string g_guardLine;
+void RecordGuardLine(const char* format, ...)
+{
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof(line), format, args);
+    va_end(args);
+    g_guardLine = line;
+}
+
+TEST(ExportGuard, AnExceptionBecomesFalseAndOneTraceLine)
+{
+    const struct {
+        std::function<BOOL()> body;
+        DWORD lastError;
+        const char* line;
+    } cases[] = {
+        {[]() -> BOOL { throw std::bad_alloc(); }, 8, "OEMTextOut : EXCEPTION, std::bad_alloc"},
+        {[]() -> BOOL { throw std::runtime_error("bad table"); }, 1234, "OEMTextOut : EXCEPTION, bad table"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        SetLastSystemError(1234);
+        EXPECT_EQ(GuardedBool(&RecordGuardLine, "OEMTextOut", c.body), kBoolFalse);
+        EXPECT_EQ(LastSystemError(), c.lastError);
+        EXPECT_EQ(g_guardLine, c.line);
+    }
+}
+
+TEST_F(PluginEntry, OutOfMemoryAtAnEntryAnswersItsFailureAndTheNextCallWorks)
+{
+    LoadedPlugin& loaded = Plugin();
+    void* factory = nullptr;
+    const std::size_t before = g_allocations;
+    ASSERT_EQ(loaded.GetClassObject()(CLSID_OEMRENDER, IID_IClassFactory, &factory), hr::kOk);
+    static_cast<IUnknown*>(factory)->Release();
+    if (g_allocations == before)
+        GTEST_SKIP() << "the plug-in has a C++ runtime of its own (a Windows DLL): this program's operator new "
+                        "does not reach it";
+
+    // Nothing on the host's side may allocate while memory is out: a queue
+    // name short enough to stay inside its string, a band made beforehand.
+    ASSERT_FALSE(CreateQueue("Q").has_value());
+    HostCore core;
+    DeviceContext dc(loaded.Plugin(), core, DeviceSetup{"Q"});
+    ASSERT_EQ(dc.PublishAndEnableDriver(), hr::kOk);
+    std::vector<uint8_t> band(72 * 8, 0x00);
+    std::vector<uint8_t> colors = {0, 0, 0, 0, 255, 255, 255, 0};
+    BITMAPINFOHEADER header{.biSize = sizeof(BITMAPINFOHEADER), .biWidth = 576, .biHeight = 8, .biPlanes = 1,
+                            .biBitCount = 1};
+    IPPARAMS params{.dwSize = sizeof(IPPARAMS)};
+    BYTE* bandResult = nullptr;
+    const struct {
+        const char* entry;
+        std::function<long()> call;
+        long failure;
+        long success;
+    } cases[] = {
+        {"EnablePDEV", [&] { return static_cast<long>(dc.EnablePDEV()); }, hr::kFail, hr::kOk},
+        {"OEMStartDoc", [&] { return static_cast<long>(dc.StartDoc(u"doc", 9)); }, kBoolFalse, kBoolTrue},
+        {"start of document", [&] { return static_cast<long>(dc.Command(KLW_STARTDOC)); }, hr::kFail, hr::kOk},
+        {"ImageProcessing", [&] {
+             return static_cast<long>(dc.Plugin()->ImageProcessing(&dc.DevObj(), band.data(), &header, colors.data(),
+                                                                   1, &params, &bandResult));
+         }, hr::kFail, hr::kOk},
+        {"end of page", [&] { return static_cast<long>(dc.Command(KLW_ENDPAGE)); }, hr::kFail, hr::kOk},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        SetLastSystemError(0);
+        g_failAllocations = true;
+        const long failed = c.call();
+        const DWORD lastError = LastSystemError();
+        g_failAllocations = false;
+        EXPECT_EQ(failed, c.failure);
+        if (c.failure == kBoolFalse) {
+            EXPECT_EQ(lastError, 8u) << "ERROR_NOT_ENOUGH_MEMORY";
+        }
+        EXPECT_EQ(c.call(), c.success) << "the same call once memory is back";
+    }
+    EXPECT_EQ(dc.Command(KLW_ENDDOC), hr::kOk);
+    EXPECT_FALSE(core.spooled.empty()) << "the document still reached the spooler";
+    dc.DisablePDEV();
+    loaded.Plugin()->DisableDriver();
+}
+
 }  // namespace
 }  // namespace lt77::host::testing
+
+// The test program's operator new, which the plug-in shares where it has no
+// C++ runtime of its own. Every form is replaced, so that no block is freed
+// by another allocator than the one that made it.
+namespace {
+void* Allocate(std::size_t size) noexcept
+{
+    ++lt77::host::testing::g_allocations;
+    return lt77::host::testing::g_failAllocations ? nullptr : std::malloc(size != 0 ? size : 1);
+}
+}  // namespace
+void* operator new(std::size_t size)
+{
+    if (void* p = Allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
