@@ -10,12 +10,16 @@
 #include <new>
 #include <filesystem>
 
+#include "host/driver_data.h"
 #include "host/job_runner.h"
 #include "host/page_canvas.h"
+#include "host/queue_admin.h"
 #include "render/command_buffer.h"
 #include "render/job_commands.h"
 #include "render/page_image.h"
+#include "render/page_merge.h"
 #include "render/raster_commands.h"
+#include "render/text_capture.h"
 
 namespace lt77 {
 namespace {
@@ -94,6 +98,48 @@ void BM_EmptyPagesDocument(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_EmptyPagesDocument)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// One receipt line of N text-key markers, each printed as a stored image:
+// the line is captured (N device records on one row), read back and merged
+// into the page's printer data. The cost per marker must stay flat as N grows.
+void BM_MarkersOnOneLine(benchmark::State& state)
+{
+    UseScratchRoot();
+    const std::string queue = "bench-markers";
+    host::CreateQueue(queue);
+    host::SetTextKey(queue, 0, "{I}", "mark", "", "");
+    host::InstallImageFile("mark", {0x5A, 0x5B});
+    const auto coreQueue = host::OpenCoreQueue(queue);
+    StringDetails str;
+    for (int64_t i = 0; i < state.range(0); ++i) str.text += u"{I}";
+    str.glyphs = static_cast<ULONG>(str.text.size());
+    str.hasText = true;
+    str.background = RECTL{0, 10, 576, 34};
+    FontDetails font;
+    font.flFontType = FO_TYPE_DEVICE;
+    font.familyName = u"FontA1x1";
+    font.unitsPerEm = 2048;
+    font.m22 = 24.0f / 2048;
+    NullCore core;
+    for (auto _ : state) {
+        OemPDEV pdev;
+        std::memcpy(pdev.m_UIInfo.byteValue, DefaultSettings().data(), kSettingsCount);
+        pdev.m_UIInfo.byteValue[IDX_TEXT_KEY_ON] = 1;
+        pdev.hPrinter = coreQueue->Handle();
+        DEVOBJ devobj{};
+        devobj.pdevOEM = &pdev;
+        CommandBuffer buffer;
+        JobOutputs outputs(SystemPlatform());
+        JobContext job{&devobj, pdev, &core, buffer, outputs};
+        AddFontsInfoToBuf(pdev, str, font);
+        CxImage image;
+        image.Create(576, 34, 1);
+        DrawResizedText(pdev, image, 1.0f, 34);
+        benchmark::DoNotOptimize(AddImageAndDevFontData(job, image, 1.0f));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_MarkersOnOneLine)->Arg(1000)->Arg(8000)->Arg(64000)->Unit(benchmark::kMillisecond);
 
 // A page buffer built from many small appends and sent in 4096-byte chunks.
 void BM_PageBuffer(benchmark::State& state)

@@ -36,6 +36,7 @@ DWORD DrawResizedText(OemPDEV& pdev, CxImage& image, float rate, DWORD lastRow)
         }
         offset = next;
     }
+    SortDeviceTextByRow(pdev);
     return lastRow;
 }
 

@@ -258,17 +258,12 @@ std::size_t ExtractFontInfoFromBuf(OemPDEV& pdev, std::size_t offset, ExtractedT
         static const char* const kNames[] = {"", "FTYPE_DEVICE_FONT", "FTYPE_DEVICE_BARCODE",
                                              "FTYPE_DEVICE_FONT_CONTROL", "FTYPE_DEVICE_FONT_CONTROL_A"};
         TraceLog("ExtractFontInfoFromBuf : %s.", kNames[h.byFontType]);
-        // Inserted once, before the first record that lies lower; equal rows
-        // keep the order of capture.
-        std::size_t at = 0;
-        while (const auto other = ReadTextRecord(pdev.devTxtBuf, at)) {
-            if (other->header.wY > h.wY) break;
-            at += other->size;
-        }
+        // Appended in capture order and put in row order once the walk is
+        // done: finding each record's place in turn would rescan the buffer
+        // for every record of a long line.
         const auto first = pdev.txtBuf.begin() + static_cast<std::ptrdiff_t>(offset);
         try {
-            pdev.devTxtBuf.insert(pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at), first,
-                                  first + static_cast<std::ptrdiff_t>(record->size));
+            pdev.devTxtBuf.insert(pdev.devTxtBuf.end(), first, first + static_cast<std::ptrdiff_t>(record->size));
         } catch (const std::bad_alloc&) {
             TraceLog("ExtractDevFontsInfo : LocalAlloc failed with (%d)", static_cast<int>(syserr::kNotEnoughMemory));
             return 0;
@@ -298,6 +293,47 @@ std::size_t ExtractFontInfoFromBuf(OemPDEV& pdev, std::size_t offset, ExtractedT
     }
     TraceLog("ExtractFontInfoFromBuf : FTYPE_UNKNOWN. (%x)", h.byFontType);
     return 0;
+}
+
+bool SortDeviceTextByRow(OemPDEV& pdev)
+{
+    const std::vector<uint8_t>& buffer = pdev.devTxtBuf;
+    bool ordered = true;
+    std::size_t at = 0;
+    uint16_t previousY = 0;
+    while (const auto r = ReadTextRecord(buffer, at)) {
+        if (r->header.wY < previousY) ordered = false;
+        previousY = r->header.wY;
+        at += r->size;
+    }
+    // A page written from top to bottom needs no copy.
+    if (ordered) return true;
+    struct Entry {
+        uint16_t y;
+        std::size_t offset, size;
+    };
+    try {
+        std::vector<Entry> entries;
+        at = 0;
+        while (const auto r = ReadTextRecord(buffer, at)) {
+            entries.push_back({r->header.wY, at, r->size});
+            at += r->size;
+        }
+        // Stable, so that equal rows keep the order of capture.
+        std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.y < b.y; });
+        std::vector<uint8_t> sorted;
+        sorted.reserve(buffer.size());
+        for (const Entry& e : entries)
+            sorted.insert(sorted.end(), buffer.begin() + static_cast<std::ptrdiff_t>(e.offset),
+                          buffer.begin() + static_cast<std::ptrdiff_t>(e.offset + e.size));
+        sorted.insert(sorted.end(), buffer.begin() + static_cast<std::ptrdiff_t>(at), buffer.end());
+        pdev.devTxtBuf = std::move(sorted);
+    } catch (const std::bad_alloc&) {
+        // Left in capture order: the merge still sends every line, some out of place.
+        TraceLog("ExtractDevFontsInfo : LocalAlloc failed with (%d)", static_cast<int>(syserr::kNotEnoughMemory));
+        return false;
+    }
+    return true;
 }
 
 void RePositionDevTxt_R180(OemPDEV& pdev, DWORD lastRow)

@@ -44,9 +44,13 @@ struct ExtractedText {
     std::u16string text;
 };
 // Reads the record at `offset` of the captured-text buffer: device records
-// go into the device-text buffer in vertical order. Returns the next offset,
-// or 0 to stop.
+// are appended to the device-text buffer in capture order. Returns the next
+// offset, or 0 to stop.
 std::size_t ExtractFontInfoFromBuf(OemPDEV& pdev, std::size_t offset, ExtractedText& out);
+
+// Puts the device-text buffer in vertical order, equal rows in capture order;
+// false (buffer left as it was) without memory.
+bool SortDeviceTextByRow(OemPDEV& pdev);
 
 // Mirrors the device-text buffer for a page turned by half a turn.
 void RePositionDevTxt_R180(OemPDEV& pdev, DWORD lastRow);

@@ -239,6 +239,7 @@ TEST(ExtractFontInfoFromBuf, DeviceRecordsAreSortedByRowAndEqualRowsKeepCaptureO
     }
     EXPECT_EQ(offsets, (std::vector<std::size_t>{22, 44, 68}));
     EXPECT_EQ(rows, (std::vector<int32_t>{100, 40, 100}));
+    ASSERT_TRUE(SortDeviceTextByRow(pdev));
     EXPECT_EQ(Hex(pdev.devTxtBuf), Hex(Concat({a, b, c})));
     EXPECT_EQ(pdev.dwLastTxt_PosY, 0u) << "device lines are not TrueType text";
 }
