@@ -16,6 +16,7 @@
 #include "host/queue_admin.h"
 #include "render/command_buffer.h"
 #include "render/job_commands.h"
+#include "host/host_core.h"
 #include "render/page_image.h"
 #include "render/page_merge.h"
 #include "render/raster_commands.h"
@@ -25,39 +26,12 @@ namespace lt77 {
 namespace {
 
 // A spooler that takes everything and keeps nothing.
-class NullCore final : public IPrintOemDriverUni {
-public:
-    HRESULT QueryInterface(const GUID&, void**) override { return hr::kNoInterface; }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
-    HRESULT DrvGetDriverSetting(PVOID, const char*, PVOID out, DWORD size, DWORD* needed, DWORD* options) override
-    {
-        static const char kAnswer[] = "Option1";
-        if (needed) *needed = sizeof(kAnswer) + 1;
-        if (options) *options = 1;
-        if (out == nullptr || size < sizeof(kAnswer) + 1) return hr::kFail;
-        std::memcpy(out, kAnswer, sizeof(kAnswer));
-        static_cast<char*>(out)[sizeof(kAnswer)] = 0;
-        return hr::kOk;
-    }
-    HRESULT DrvWriteSpoolBuf(PDEVOBJ, PVOID, DWORD size, DWORD* written) override
-    {
-        taken += size;
-        *written = size;
-        return hr::kOk;
-    }
-    HRESULT DrvXMoveTo(PDEVOBJ, INT, DWORD, INT*) override { return hr::kNotImpl; }
-    HRESULT DrvYMoveTo(PDEVOBJ, INT, DWORD, INT*) override { return hr::kNotImpl; }
-    HRESULT DrvGetStandardVariable(PDEVOBJ, DWORD, PVOID, DWORD, DWORD*) override { return hr::kNotImpl; }
-    HRESULT DrvGetGPDData(PDEVOBJ, DWORD, PVOID, PVOID, DWORD, DWORD*) override { return hr::kNotImpl; }
-    HRESULT DrvUniTextOut(SURFOBJ*, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*, RECTL*, BRUSHOBJ*, BRUSHOBJ*, POINTL*,
-                          MIX) override
-    {
-        return hr::kNotImpl;
-    }
-    HRESULT DrvWriteAbortBuf(PDEVOBJ, PVOID, DWORD, DWORD) override { return hr::kNotImpl; }
-    uint64_t taken = 0;
-};
+host::HostCore NullCore()
+{
+    host::HostCore core;
+    core.keepBytes = false;
+    return core;
+}
 
 void UseScratchRoot()
 {
@@ -120,7 +94,7 @@ void BM_MarkersOnOneLine(benchmark::State& state)
     font.familyName = u"FontA1x1";
     font.unitsPerEm = 2048;
     font.m22 = 24.0f / 2048;
-    NullCore core;
+    host::HostCore core = NullCore();
     for (auto _ : state) {
         OemPDEV pdev;
         std::memcpy(pdev.m_UIInfo.byteValue, DefaultSettings().data(), kSettingsCount);
@@ -146,7 +120,7 @@ void BM_PageBuffer(benchmark::State& state)
 {
     const std::size_t total = static_cast<std::size_t>(state.range(0)) << 20;
     const std::vector<uint8_t> piece(97, 0x5A);
-    NullCore core;
+    host::HostCore core = NullCore();
     OemPDEV pdev;
     DEVOBJ devobj{};
     devobj.pdevOEM = &pdev;
@@ -192,7 +166,7 @@ void BM_PagePipeline(benchmark::State& state, PipelineCase c)
     const int32_t width = 576;
     const uint32_t stride = ((static_cast<uint32_t>(width) * static_cast<uint32_t>(c.bits) + 31) >> 5) * 4;
     const int32_t bandRows = 128;
-    NullCore core;
+    host::HostCore core = NullCore();
     std::size_t peak = 0;
     for (auto _ : state) {
         state.PauseTiming();

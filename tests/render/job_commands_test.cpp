@@ -252,22 +252,22 @@ TEST_F(JobCommandsWithCore, SendCutCommandWritesDirectly)
 {
     fx.pdev.m_UIInfo.byteValue[IDX_CUT_MODE] = 1;
     EXPECT_TRUE(SendCutCommand(fx.job, KLW_ENDDOC));
-    EXPECT_EQ(Hex(fx.core.received), "00 1B 33 00 00 0A 1D 56 42 00 1B 32");
+    EXPECT_EQ(Hex(fx.core.spooled), "00 1B 33 00 00 0A 1D 56 42 00 1B 32");
     EXPECT_TRUE(fx.buffer.Empty());
 }
 
 TEST_F(JobCommandsWithCore, SendCutCommandFailsWhenSpoolerTakesLess)
 {
-    fx.core.maxTakePerCall = 4;
-    fx.core.stallFromCall = 1;
+    fx.core.policy.maxPerCall = 4;
+    fx.core.policy.stallFromCall = 1;
     EXPECT_FALSE(SendCutCommand(fx.job, KLW_ENDDOC));
-    EXPECT_EQ(Hex(fx.core.received), "00 1B 33 00");
+    EXPECT_EQ(Hex(fx.core.spooled), "00 1B 33 00");
 }
 
 TEST_F(JobCommandsWithCore, StartDocGoesToSpoolerDirectly)
 {
     EXPECT_TRUE(SendStartDocCmd(fx.job));
-    EXPECT_EQ(Hex(fx.core.received), "1B 40 1B 3D 01");
+    EXPECT_EQ(Hex(fx.core.spooled), "1B 40 1B 3D 01");
     EXPECT_TRUE(fx.buffer.Empty());
 }
 
@@ -281,7 +281,7 @@ TEST_F(JobCommandsWithCore, EndDocGoesToSpoolerDirectly)
 {
     fx.pdev.m_UIInfo.byteValue[IDX_LINE_FEEDS] = 3;
     EXPECT_TRUE(SendEndDocCmd(fx.job));
-    EXPECT_EQ(Hex(fx.core.received), "0A 0A 0A");
+    EXPECT_EQ(Hex(fx.core.spooled), "0A 0A 0A");
 }
 
 TEST_F(JobCommandsWithCore, PageCommandsAppendToPageBuffer)
@@ -321,7 +321,7 @@ TEST_F(JobCommandsWithCore, OpenCashDrawerPulses)
         local.pdev.bNoCutNoFeeds = row.drawer1;
         local.pdev.bNoCutNoFeeds2 = row.drawer2;
         EXPECT_EQ(SendOpenCashDrawerCmd(local.job), row.result);
-        EXPECT_EQ(Hex(local.core.received), row.expected);
+        EXPECT_EQ(Hex(local.core.spooled), row.expected);
     }
 }
 
@@ -329,9 +329,9 @@ TEST_F(JobCommandsWithCore, OpenCashDrawerIsTrueWhenOnePulseWasTakenWhole)
 {
     fx.pdev.bNoCutNoFeeds = 1;
     fx.pdev.bNoCutNoFeeds2 = 1;
-    fx.core.failOnCall = 1;
+    fx.core.policy.failOnCall = 1;
     EXPECT_TRUE(SendOpenCashDrawerCmd(fx.job));
-    EXPECT_EQ(Hex(fx.core.received), "1B 70 00 19 FF");
+    EXPECT_EQ(Hex(fx.core.spooled), "1B 70 00 19 FF");
 }
 
 std::vector<uint8_t> Pattern(std::size_t n)
@@ -361,13 +361,13 @@ TEST(WriteToSpooler, ChunksResumeWhereTheSpoolerStoppedAndStopWhenItTakesNothing
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeCore core;
-        core.maxTakePerCall = c.maxTake;
-        core.stallFromCall = c.stallFrom;
-        core.failOnCall = c.failOn;
+        core.policy.maxPerCall = c.maxTake;
+        core.policy.stallFromCall = c.stallFrom;
+        core.policy.failOnCall = c.failOn;
         DEVOBJ devobj{};
         const auto bytes = Pattern(c.size);
         EXPECT_EQ(WriteToSpooler(&core, &devobj, bytes, c.chunk), c.written);
-        EXPECT_EQ(core.received, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(c.written)));
+        EXPECT_EQ(core.spooled, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(c.written)));
         EXPECT_EQ(core.offers.size(), c.offerCount);
         if (!c.offers.empty()) {
             EXPECT_EQ(core.offers, c.offers);
@@ -392,11 +392,11 @@ TEST(WriteToSpooler, EmptyInputMakesNoCall)
 
 TEST_F(JobCommandsWithCore, SendPrintDataToPrinterDeliversWholeBufferInChunks)
 {
-    fx.core.maxTakePerCall = 100;
+    fx.core.policy.maxPerCall = 100;
     const auto bytes = Pattern(10000);
     ASSERT_TRUE(fx.buffer.AddPrintDataTobeSent(bytes));
     EXPECT_TRUE(SendPrintDataToPrinter(fx.job));
-    EXPECT_EQ(fx.core.received, bytes);
+    EXPECT_EQ(fx.core.spooled, bytes);
     for (DWORD offer : fx.core.offers) EXPECT_LE(offer, 4096u);
 }
 
@@ -408,11 +408,11 @@ TEST_F(JobCommandsWithCore, SendPrintDataToPrinterWithEmptyBufferIsTrue)
 
 TEST_F(JobCommandsWithCore, SendPrintDataToPrinterShortWriteIsFalse)
 {
-    fx.core.maxTakePerCall = 100;
-    fx.core.stallFromCall = 3;
+    fx.core.policy.maxPerCall = 100;
+    fx.core.policy.stallFromCall = 3;
     ASSERT_TRUE(fx.buffer.AddPrintDataTobeSent(Pattern(10000)));
     EXPECT_FALSE(SendPrintDataToPrinter(fx.job));
-    EXPECT_EQ(fx.core.received.size(), 300u);
+    EXPECT_EQ(fx.core.spooled.size(), 300u);
 }
 
 // The journal is the record of what the application printed; it keeps the
@@ -441,12 +441,12 @@ protected:
 
 TEST_F(JournalTest, ShortWriteStillJournalsWholePage)
 {
-    fx_->core.maxTakePerCall = 100;
-    fx_->core.stallFromCall = 3;
+    fx_->core.policy.maxPerCall = 100;
+    fx_->core.policy.stallFromCall = 3;
     const auto bytes = Pattern(10000);
     ASSERT_TRUE(fx_->buffer.AddPrintDataTobeSent(bytes));
     EXPECT_FALSE(SendPrintDataToPrinter(fx_->job));
-    EXPECT_EQ(fx_->core.received.size(), 300u);
+    EXPECT_EQ(fx_->core.spooled.size(), 300u);
     EXPECT_EQ(JournalBytes(), bytes);
 }
 
@@ -460,14 +460,14 @@ TEST_F(JournalTest, DocumentCommandsAreJournaledButDrawerPulsesAreNot)
     EXPECT_TRUE(SendCutCommand(fx_->job, KLW_ENDDOC));
     fx_->pdev.bNoCutNoFeeds = 1;
     EXPECT_TRUE(SendOpenCashDrawerCmd(fx_->job));
-    EXPECT_EQ(Hex(fx_->core.received),
+    EXPECT_EQ(Hex(fx_->core.spooled),
               "1B 40 1B 3D 01 0A 00 1B 33 00 00 0A 1D 56 42 00 1B 32 1B 70 00 19 FF");
     EXPECT_EQ(Hex(JournalBytes()), "1B 40 1B 3D 01 0A 00 1B 33 00 00 0A 1D 56 42 00 1B 32");
 }
 
 TEST_F(JournalTest, StartDocIsJournaledEvenWhenSpoolerRefuses)
 {
-    fx_->core.failOnCall = 0;
+    fx_->core.policy.failOnCall = 0;
     EXPECT_FALSE(SendStartDocCmd(fx_->job));
     EXPECT_EQ(Hex(JournalBytes()), "1B 40 1B 3D 01");
 }

@@ -225,7 +225,7 @@ protected:
     void UseTicketPaper()
     {
         Settings()[IDX_PAPER_TYPE] = 1;
-        fx.core.inputBin = "Option2";
+        fx.core.options["InputBin"] = "Option2";
     }
 
     JobFixture fx{SystemPlatform()};
@@ -287,7 +287,7 @@ TEST_F(PagePipeline, TicketPaperKeepsFullHeight)
 TEST_F(PagePipeline, ReceiptBinOverridesTicketSetting)
 {
     Settings()[IDX_PAPER_TYPE] = 1;
-    fx.core.inputBin = "Option1";
+    fx.core.options["InputBin"] = "Option1";
     FeedPage(fx, PageWithInkRows(100, Rows(10, 19)), 20, true);
     EXPECT_EQ(AddImageDataPerEachPage(fx.job), hr::kOk);
     EXPECT_EQ(Hex(fx.buffer.Bytes()), Header32("14 00") + " 00 28 FF 28 " + kEndMarker);
@@ -337,7 +337,7 @@ TEST_F(PagePipeline, CustomReductionRate)
         JobFixture local{SystemPlatform()};
         uint8_t* v = local.pdev.m_UIInfo.byteValue;
         v[IDX_PAPER_TYPE] = 1;
-        local.core.inputBin = "Option2";
+        local.core.options["InputBin"] = "Option2";
         v[IDX_REDUCTION_ON] = 1;
         v[IDX_REDUCTION_RATE] = 4;
         v[IDX_REDUCTION_CUSTOM] = row.custom;
@@ -367,7 +367,7 @@ TEST_F(PagePipeline, FixedReductionRates)
         JobFixture local{SystemPlatform()};
         uint8_t* v = local.pdev.m_UIInfo.byteValue;
         v[IDX_PAPER_TYPE] = 1;
-        local.core.inputBin = "Option2";
+        local.core.options["InputBin"] = "Option2";
         v[IDX_REDUCTION_ON] = row.on;
         v[IDX_REDUCTION_RATE] = row.rate;
         FeedPage(local, PageWithInkRows(100, Rows(10, 19)), 20, true);

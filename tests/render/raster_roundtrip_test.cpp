@@ -84,7 +84,7 @@ TEST(RasterRoundTrip, PipelineOutputDecodesToThePage)
             test::JobFixture fx(SystemPlatform());
             uint8_t* v = fx.pdev.m_UIInfo.byteValue;
             v[IDX_PAPER_TYPE] = 1;
-            fx.core.inputBin = "Option2";
+            fx.core.options["InputBin"] = "Option2";
             v[IDX_COMPRESSION] = o.compressed ? 1 : 0;
             v[IDX_GREYSCALE] = o.greyscale ? 1 : 0;
             fx.pdev.hPalette = nullptr;  // the core's grey table describes 8-bit bands

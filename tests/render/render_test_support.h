@@ -1,5 +1,5 @@
-// Fakes and helpers shared by the rendering plug-in's unit tests: a driver
-// core that plays the spooler and answers option queries, a device object
+// Helpers shared by the rendering plug-in's unit tests: the host's driver
+// core, which plays the spooler and answers option queries, a device object
 // around a record the test owns, and hex text for byte expectations.
 #pragma once
 
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/ximage/ximage.h"
+#include "host/host_core.h"
 #include "platform/oem/com.h"
 #include "render/command_buffer.h"
 #include "render/device_record.h"
@@ -72,66 +73,9 @@ inline std::string Repeat(std::string_view hex, std::size_t times)
     return out;
 }
 
-// The driver core as the plug-in sees it: a spooler that may take fewer bytes
-// than offered, fail, or stall, and an answer for the "InputBin" option.
-class FakeCore final : public IPrintOemDriverUni {
-public:
-    // Most bytes one DrvWriteSpoolBuf call takes.
-    DWORD maxTakePerCall = 0xFFFFFFFFu;
-    // From this call on (0-based) the spooler reports success and takes nothing.
-    int stallFromCall = -1;
-    // This call (0-based) fails.
-    int failOnCall = -1;
-    std::string inputBin = "Option1";
-
-    std::vector<uint8_t> received;
-    std::vector<DWORD> offers;
-
-    HRESULT QueryInterface(const GUID&, void** ppv) override
-    {
-        if (ppv != nullptr) *ppv = nullptr;
-        return hr::kNoInterface;
-    }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
-
-    HRESULT DrvGetDriverSetting(PVOID, const char* Feature, PVOID pOutput, DWORD cbSize, DWORD* pcbNeeded,
-                                DWORD* pdwOptionsReturned) override
-    {
-        if (Feature == nullptr || std::string_view(Feature) != "InputBin") return hr::kFail;
-        const DWORD needed = static_cast<DWORD>(inputBin.size() + 1);
-        if (pcbNeeded != nullptr) *pcbNeeded = needed;
-        if (pdwOptionsReturned != nullptr) *pdwOptionsReturned = 1;
-        if (pOutput == nullptr || cbSize < needed) return hr::kFail;
-        std::memcpy(pOutput, inputBin.c_str(), needed);
-        return hr::kOk;
-    }
-
-    HRESULT DrvWriteSpoolBuf(PDEVOBJ, PVOID pBuffer, DWORD cbSize, DWORD* pdwResult) override
-    {
-        const int call = static_cast<int>(offers.size());
-        offers.push_back(cbSize);
-        *pdwResult = 0;
-        if (call == failOnCall) return hr::kFail;
-        if (stallFromCall >= 0 && call >= stallFromCall) return hr::kOk;
-        const DWORD take = std::min(cbSize, maxTakePerCall);
-        const auto* bytes = static_cast<const uint8_t*>(pBuffer);
-        received.insert(received.end(), bytes, bytes + take);
-        *pdwResult = take;
-        return hr::kOk;
-    }
-
-    HRESULT DrvXMoveTo(PDEVOBJ, INT, DWORD, INT*) override { return hr::kNotImpl; }
-    HRESULT DrvYMoveTo(PDEVOBJ, INT, DWORD, INT*) override { return hr::kNotImpl; }
-    HRESULT DrvGetStandardVariable(PDEVOBJ, DWORD, PVOID, DWORD, DWORD*) override { return hr::kNotImpl; }
-    HRESULT DrvGetGPDData(PDEVOBJ, DWORD, PVOID, PVOID, DWORD, DWORD*) override { return hr::kNotImpl; }
-    HRESULT DrvUniTextOut(SURFOBJ*, STROBJ*, FONTOBJ*, CLIPOBJ*, RECTL*, RECTL*, BRUSHOBJ*, BRUSHOBJ*, POINTL*,
-                          MIX) override
-    {
-        return hr::kNotImpl;
-    }
-    HRESULT DrvWriteAbortBuf(PDEVOBJ, PVOID, DWORD, DWORD) override { return hr::kNotImpl; }
-};
+// The driver core as the plug-in sees it: the host's, whose spooler may take
+// fewer bytes than offered, fail, or stall.
+using FakeCore = host::HostCore;
 
 // Settings a queue has when nothing was configured.
 inline UIInfo DefaultUIInfo()
