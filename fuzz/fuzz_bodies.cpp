@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "common/ini_file.h"
+#include "common/printer_data_names.h"
+#include "host/memory_spooler.h"
 #include "render/control_fonts.h"
 #include "render/module_state.h"
 #include "render/page_merge.h"
@@ -28,33 +30,6 @@ public:
     }
 };
 
-// Printer data served from memory: the text-key values of the input.
-class MemorySpooler final : public Spooler {
-public:
-    std::map<std::string, std::vector<uint8_t>> values;
-
-    std::unique_ptr<QueueHandle> OpenQueue(std::u16string_view, DWORD, DWORD& error) override
-    {
-        error = syserr::kAccessDenied;
-        return nullptr;
-    }
-    DWORD GetData(HANDLE, std::string_view, std::string_view value, DWORD maxBytes, PrinterDataValue& out) override
-    {
-        const auto it = values.find(std::string(value));
-        if (it == values.end()) return syserr::kFileNotFound;
-        if (it->second.size() > maxBytes) return syserr::kMoreData;
-        out = PrinterDataValue{REG_SZ_TYPE, it->second};
-        return 0;
-    }
-    DWORD SetData(HANDLE, std::string_view, std::string_view, DWORD, std::span<const uint8_t>) override
-    {
-        return syserr::kAccessDenied;
-    }
-    DWORD ReadJob(HANDLE, DWORD, JobRecord&) override { return syserr::kInvalidParameter; }
-    DWORD WriteJob(HANDLE, const JobRecord&) override { return syserr::kInvalidParameter; }
-    DWORD ReadPrinterInfo(HANDLE, PrinterInfo&) override { return syserr::kInvalidParameter; }
-};
-
 // The control-code INI served from memory.
 class MemoryProfile final : public Profile {
 public:
@@ -74,7 +49,7 @@ public:
 
 struct FuzzPlatform {
     BoxRasterizer text;
-    MemorySpooler spooler;
+    host::MemorySpooler spooler;
     MemoryProfile profile;
     Platform platform{spooler,  SystemPlatform().files,  SystemPlatform().clock, SystemPlatform().shell,
                       profile,  SystemPlatform().codePages, SystemPlatform().engine, text};
@@ -124,12 +99,13 @@ void TextKeys(const uint8_t* data, std::size_t size)
     FuzzPlatform& f = Fuzzing();
     const auto lines = Lines(data, size);
     // Line 0: the device-font string; the others: definitions.
-    f.spooler.values.clear();
-    f.spooler.values["NumTextKey"] = {static_cast<uint8_t>(std::min<std::size_t>(lines.size() - 1, 40))};
+    f.spooler.data.clear();
+    f.spooler.data[{kTextKeyKey, kNumTextKeyValue}] =
+        PrinterDataValue{REG_BINARY_TYPE, {static_cast<uint8_t>(std::min<std::size_t>(lines.size() - 1, 40))}};
     for (std::size_t i = 1; i < lines.size() && i <= 40; ++i) {
         char name[24];
         std::snprintf(name, sizeof(name), "TextKey%02d", static_cast<int>(i - 1));
-        f.spooler.values[name] = Utf16ToBytes(Utf8ToUtf16(lines[i]), true);
+        f.spooler.data[{kTextKeyKey, name}] = PrinterDataValue{REG_SZ_TYPE, Utf16ToBytes(Utf8ToUtf16(lines[i]), true)};
         for (int field = 0; field < 4; ++field) GetTokenFromTextKeyData(lines[i], static_cast<TextKeyField>(field));
     }
     OemPDEV pdev;

@@ -26,7 +26,7 @@ constexpr unsigned kUtf8CodePage = 65001;
 // utility wrote it as a string).
 int DefinitionCount(const OemPDEV& pdev)
 {
-    const auto value = GetPrinterDataFromReg(pdev, "NumTextKey", kUtf8CodePage);
+    const auto value = GetPrinterDataFromReg(pdev, kNumTextKeyValue, kUtf8CodePage);
     if (!value || value->empty()) return -1;
     return static_cast<uint8_t>((*value)[0]);
 }
@@ -223,7 +223,7 @@ std::vector<uint8_t> GetTextKeyImgBufFromFile(std::string_view imageName)
     }
     Platform& platform = ModulePlatform();
     const std::string path =
-        JoinPath(JoinPath(platform.files.WindowsFolder(), "LT-77"), std::string(imageName) + ".bin");
+        JoinPath(DriverDataFolder(platform.files.WindowsFolder()), std::string(imageName) + ".bin");
     auto bytes = platform.files.ReadWhole(path);
     if (!bytes) {
         TraceLog("GetTextKeyImgBufFromFile : CreateFile returned NULL. (%d)", static_cast<int>(syserr::kFileNotFound));

@@ -9,12 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "common/printer_data_names.h"
 #include "platform/engine.h"
 #include "render/job_commands.h"
 
 namespace lt77 {
-
-inline constexpr const char* kTextKeyKey = "TextKeyFunction";
 
 enum TextKeyField { TEXT_KEY = 0, REPLACE_IMAGE = 1, ALTERNATE_TEXT = 2, COUPON_IMAGE = 3 };
 
