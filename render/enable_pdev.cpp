@@ -41,7 +41,7 @@ void ReadPrinterName(OemPDEV& pdev, PDEVOBJ pdevobj, const WCHAR* pPrinterName)
     Platform& platform = ModulePlatform();
     PrinterDataValue value;
     const DWORD error = platform.spooler.GetData(pdevobj != nullptr ? pdevobj->hPrinter : nullptr,
-                                                 "DsSpooler", "printerName", 512, value);
+                                                 kDsSpoolerKey, kPrinterNameValue, 512, value);
     if (error == 0 && value.type == REG_SZ_TYPE) {
         const std::u16string name = Utf16FromBytes(value.bytes, kPrinterNameChars - 1);
         pdev.szPrinterName = name;

@@ -1,6 +1,7 @@
 #include "render/trace.h"
 
 #include <cstdio>
+#include <new>
 
 #include "common/trace_files.h"
 #include "render/module_state.h"
