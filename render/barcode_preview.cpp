@@ -47,7 +47,7 @@ std::optional<uint64_t> ListedSize(FileSystem& files, std::string_view folder, s
 
 }  // namespace
 
-bool AddBarCodePreviewData(const UIInfo& ui, std::string_view familyName, std::vector<uint8_t>& text,
+bool AddBarCodePreviewData(FileSystem& files, const UIInfo& ui, std::string_view familyName, std::vector<uint8_t>& text,
                            uint8_t code)
 {
     TraceLog("AddBarCodePreviewData : START");
@@ -61,7 +61,6 @@ bool AddBarCodePreviewData(const UIInfo& ui, std::string_view familyName, std::v
         return done(false);
     }
 
-    FileSystem& files = ModulePlatform().files;
     const std::string windows = files.WindowsFolder();
     if (windows.empty()) {
         TraceLog("AddBarCodePreviewData : GetWindowsDirectory failed with (%d)", static_cast<int>(LastSystemError()));

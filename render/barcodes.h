@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "common/settings.h"
+#include "platform/files.h"
 #include "platform/oem/abi_types.h"
 
 namespace lt77 {
@@ -137,7 +138,7 @@ std::vector<uint8_t> Get2dCodeCommand(const UIInfo& ui, std::string_view familyN
 // unchanged, when there is no picture for the code, the file cannot be read,
 // or the block length or the grown text would exceed 16 bits (the length
 // fields of the block and of the captured-text record).
-bool AddBarCodePreviewData(const UIInfo& ui, std::string_view familyName, std::vector<uint8_t>& text,
+bool AddBarCodePreviewData(FileSystem& files, const UIInfo& ui, std::string_view familyName, std::vector<uint8_t>& text,
                            uint8_t code);
 
 }  // namespace lt77

@@ -13,7 +13,7 @@ void StartDoc(JobContext& job)
 {
     TraceLog("CommandCallback : KLW_STARTDOC, START");
     SetPrintProcessorParam(job.pdevobj);
-    PrintDevModeInformation(job.pdevobj);
+    PrintDevModeInformation(PlatformOf(job.pdev).spooler, job.pdevobj);
     for (int i = 0; i < static_cast<int>(kSettingsCount); ++i)
         TraceLog("CommandCallback : pUIInfo->byteValue[%d] : 0x%02x", i, job.pdev.m_UIInfo.byteValue[i]);
     job.pdev.bNoCutNoFeeds = 0;
@@ -66,7 +66,7 @@ void EndDoc(JobContext& job)
     job.outputs.Close();
     if (job.pdev.m_UIInfo.byteValue[IDX_PREVIEW_ON] != 0) job.outputs.StartPreview(job.pdev);
     TraceLog("CommandCallback : KLW_ENDDOC, END");
-    FlushTrace(ModulePlatform());
+    FlushTrace(PlatformOf(job.pdev));
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ std::vector<uint8_t> GetCommandFromFile(const OemPDEV& pdev, std::span<const uin
         TraceLog("GetCommandFromFile : dwAnsiTextLength is Zero.");
         return done();
     }
-    Platform& platform = ModulePlatform();
+    Platform& platform = PlatformOf(pdev);
     const std::string folder = platform.files.PrintProcessorFolder();
     if (folder.empty()) {
         TraceLog("GetCommandFromFile : GetPrintProcessorDirectory failed with (%d)",

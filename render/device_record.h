@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/settings.h"
+#include "platform/platform.h"
 #include "platform/oem/drv_hooks.h"
 
 namespace lt77 {
@@ -44,6 +45,8 @@ struct OemPDEV {
     DWORD dwColorCount = 0;
     HPALETTE hPalette = nullptr;
     HANDLE hPrinter = nullptr;  // the core's handle of the queue, for its printer data
+    // What the record's work takes from the system; set at enable.
+    Platform* platform = nullptr;
 
     bool bNothingToPrint = false;
     BOOL bBlankBand = 0;
@@ -80,5 +83,9 @@ inline OemPDEV* RecordOf(PDEVOBJ pdevobj)
 {
     return pdevobj != nullptr ? static_cast<OemPDEV*>(pdevobj->pdevOEM) : nullptr;
 }
+
+// The platform of the record's device context. A record made outside an
+// enable (the unit tests make their own) has none and takes the module's.
+Platform& PlatformOf(const OemPDEV& pdev);
 
 }  // namespace lt77

@@ -38,7 +38,7 @@ std::u16string Bounded(const WCHAR* text, std::size_t maxChars)
 
 void ReadPrinterName(OemPDEV& pdev, PDEVOBJ pdevobj, const WCHAR* pPrinterName)
 {
-    Platform& platform = ModulePlatform();
+    Platform& platform = PlatformOf(pdev);
     PrinterDataValue value;
     const DWORD error = platform.spooler.GetData(pdevobj != nullptr ? pdevobj->hPrinter : nullptr,
                                                  kDsSpoolerKey, kPrinterNameValue, 512, value);
@@ -82,11 +82,10 @@ void TracePublicDevMode(const DEVMODEW* dm)
 
 }  // namespace
 
-OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiInfo,
+OemPDEV* OEMEnablePDEV(Platform& platform, PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiInfo,
                        const GDIINFO_HEAD* pGdiInfo, ULONG cjDevInfo, DEVINFO* pDevInfo,
                        const DRVENABLEDATA* pded)
 {
-    Platform& platform = ModulePlatform();
     TraceLog("OEMEnablePDEV : START");
     PrepareTraceFolder(platform);
 
@@ -96,6 +95,7 @@ OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiIn
         TraceLog("OEMEnablePDEV : pOemPDEV is NULL.");
         return nullptr;
     }
+    pdev->platform = &platform;
     SaveCoreEntryPoints(*pdev, pded);
     ReadPrinterName(*pdev, pdevobj, pPrinterName);
 

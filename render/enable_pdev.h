@@ -5,9 +5,9 @@
 
 namespace lt77 {
 
-// Creates and fills the device record of a device context; null when no
-// record could be allocated.
-OemPDEV* OEMEnablePDEV(PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiInfo,
+// Creates and fills the device record of a device context, which keeps the
+// platform for its work; null when no record could be allocated.
+OemPDEV* OEMEnablePDEV(Platform& platform, PDEVOBJ pdevobj, const WCHAR* pPrinterName, ULONG cjGdiInfo,
                        const GDIINFO_HEAD* pGdiInfo, ULONG cjDevInfo, DEVINFO* pDevInfo,
                        const DRVENABLEDATA* pded);
 

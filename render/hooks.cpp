@@ -225,7 +225,7 @@ BOOL OEMStartDoc(SURFOBJ* pso, WCHAR* pwszDocName, DWORD dwJobId)
     std::u16string name;
     for (std::size_t i = 0; pwszDocName != nullptr && i < 512 && pwszDocName[i] != 0; ++i)
         name.push_back(pwszDocName[i]);
-    const std::string ansi = ModulePlatform().codePages.FromWide(CP_SYSTEM_ANSI, name);
+    const std::string ansi = PlatformOf(*pdev).codePages.FromWide(CP_SYSTEM_ANSI, name);
     TraceLog("OEMStartDoc : szDocName = %s", ansi.c_str());
     return Forward(pdev->m_pfnDrvStartDoc, kBoolFalse, pso, pwszDocName, dwJobId);
 }

@@ -137,7 +137,7 @@ bool SetPrintProcessorParam(PDEVOBJ pdevobj)
         TraceLog("SetPrintProcessorParam : pUIInfo is NULL");
         return false;
     }
-    Spooler& spooler = ModulePlatform().spooler;
+    Spooler& spooler = PlatformOf(*pdev).spooler;
     JobRecord job;
     DWORD error = spooler.ReadJob(pdevobj->hPrinter, pdev->dwJobId, job);
     if (error != 0) {
@@ -164,7 +164,7 @@ bool SetPrintProcessorParam(PDEVOBJ pdevobj)
     return ok;
 }
 
-void PrintDevModeInformation(PDEVOBJ pdevobj)
+void PrintDevModeInformation(Spooler& spooler, PDEVOBJ pdevobj)
 {
     TraceLog("PrintDevModeInformation : START");
     if (pdevobj == nullptr) return;
@@ -180,7 +180,7 @@ void PrintDevModeInformation(PDEVOBJ pdevobj)
                  dm->dmDefaultSource, dm->dmPrintQuality, dm->dmYResolution);
     }
     PrinterInfo info;
-    if (ModulePlatform().spooler.ReadPrinterInfo(pdevobj->hPrinter, info) == 0) {
+    if (spooler.ReadPrinterInfo(pdevobj->hPrinter, info) == 0) {
         auto s = [](const std::u16string& v) { return Utf16ToUtf8(v); };
         TraceLog("PrintDevModeInformation : pServerName = %s", s(info.serverName).c_str());
         TraceLog("PrintDevModeInformation : pPrinterName = %s", s(info.printerName).c_str());

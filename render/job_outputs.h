@@ -50,6 +50,6 @@ bool SetPrintProcessorParam(PDEVOBJ pdevobj);
 // The settings text: the 44 values, each "%d ".
 std::string PrintProcessorParameters(const UIInfo& ui);
 // Traces the public device mode and the queue's information.
-void PrintDevModeInformation(PDEVOBJ pdevobj);
+void PrintDevModeInformation(Spooler& spooler, PDEVOBJ pdevobj);
 
 }  // namespace lt77

@@ -27,7 +27,7 @@ bool FillColorTable(OemPDEV& pdev, WORD bitCount, const BYTE* coreColorTable)
     }
     pdev.dwColorCount = 256;
     pdev.colorTable.assign(256 * 4, 0);
-    const auto entries = ModulePlatform().engine.ReadPalette(pdev.hPalette);
+    const auto entries = PlatformOf(pdev).engine.ReadPalette(pdev.hPalette);
     if (entries) {
         for (std::size_t i = 0; i < 256; ++i) {
             pdev.colorTable[i * 4 + 0] = (*entries)[i].blue;
@@ -65,9 +65,8 @@ void ResetPageState(OemPDEV& pdev)
     pdev.FreePageBlocks();
 }
 
-void SaveDiagnosticBitmap(const CxImage& image)
+void SaveDiagnosticBitmap(Platform& platform, const CxImage& image)
 {
-    Platform& platform = ModulePlatform();
     const LocalTime t = platform.clock.Now();
     char name[64];
     std::snprintf(name, sizeof(name), "%s_%02u%02u_%02u%02u_%05u.bmp", std::string(kDriverFolderName).c_str(),
@@ -226,7 +225,7 @@ HRESULT CreateImageData(JobContext& job)
         image.RotateLeft();
     }
     CropBottomBlankArea(pdev, image);
-    if (TraceActive()) SaveDiagnosticBitmap(image);
+    if (TraceActive()) SaveDiagnosticBitmap(PlatformOf(pdev), image);
 
     DWORD lastRow = static_cast<DWORD>(image.GetHeight());
     std::stable_sort(pdev.pictureRects.begin(), pdev.pictureRects.end(), [](const PictureRect& a, const PictureRect& b) {

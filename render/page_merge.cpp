@@ -25,7 +25,7 @@ DWORD DrawResizedText(OemPDEV& pdev, CxImage& image, float rate, DWORD lastRow)
         int64_t candidate;
         if (record.fontType == FTYPE_TRUETYPE) {
             candidate = image.DrawString(record.x, record.y, record.text, record.font, rate, rotation,
-                                         ModulePlatform().text,
+                                         PlatformOf(pdev).text,
                                          [](const std::string& line) { TraceLog("%s", line.c_str()); });
         } else {
             candidate = static_cast<int64_t>(record.y) + record.height;

@@ -179,9 +179,10 @@ HRESULT RenderPlugin::EnablePDEV(PDEVOBJ pdevobj, WCHAR* pPrinterName, ULONG, HA
     return Guard("EnablePDEV", [&] {
         TraceLog("%s", kFrame);
         TraceLog("EnablePDEV : START");
-        PrepareTraceFolder(ModulePlatform());
+        Platform& platform = ModulePlatform();
+        PrepareTraceFolder(platform);
         std::unique_ptr<OemPDEV> record(
-            OEMEnablePDEV(pdevobj, pPrinterName, cjGdiInfo, pGdiInfo, cjDevInfo, pDevInfo, pded));
+            OEMEnablePDEV(platform, pdevobj, pPrinterName, cjGdiInfo, pGdiInfo, cjDevInfo, pDevInfo, pded));
         if (pDevOem != nullptr) *pDevOem = nullptr;
         HRESULT result = hr::kFail;
         if (record != nullptr) {

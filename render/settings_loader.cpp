@@ -22,7 +22,7 @@ struct UserCommandSlot {
 
 void LoadSettingsValues(OemPDEV& pdev, HANDLE hPrinter)
 {
-    Platform& platform = ModulePlatform();
+    Platform& platform = PlatformOf(pdev);
     UIInfo& ui = pdev.m_UIInfo;
     PrinterDataValue misc;
     const DWORD error = platform.spooler.GetData(hPrinter, kPropertiesKey, kMiscValue, kSettingsCount, misc);
@@ -64,7 +64,7 @@ void LoadSettingsValues(OemPDEV& pdev, HANDLE hPrinter)
 
 void LoadBarcodeTablesAndCommands(OemPDEV& pdev, HANDLE hPrinter)
 {
-    Spooler& spooler = ModulePlatform().spooler;
+    Spooler& spooler = PlatformOf(pdev).spooler;
     UIInfo& ui = pdev.m_UIInfo;
     PrinterDataValue value;
     if (spooler.GetData(hPrinter, kPropertiesKey, kBarcodeInfoValue, kBarcodeInfoSize, value) == 0) {
@@ -148,7 +148,7 @@ bool IsLandscapeMode(IPrintOemDriverUni* core, PDEVOBJ pdevobj)
 HRESULT SetPrinterDataToReg(const OemPDEV& pdev, std::string_view valueName, DWORD type,
                             std::span<const uint8_t> data)
 {
-    Spooler& spooler = ModulePlatform().spooler;
+    Spooler& spooler = PlatformOf(pdev).spooler;
     DWORD error = 0;
     auto queue = spooler.OpenQueue(pdev.szPrinterName, PRINTER_ALL_ACCESS_RIGHTS, error);
     if (!queue) {

@@ -69,13 +69,13 @@ float CaptureReduceRate(uint8_t* v, int minPercent)
 std::optional<BOOL> CaptureTextOut(OemPDEV& pdev, STROBJ* pstro, FONTOBJ* pfo)
 {
     if (pstro == nullptr || pfo == nullptr) return kBoolFalse;
-    GraphicsEngine& engine = ModulePlatform().engine;
+    GraphicsEngine& engine = PlatformOf(pdev).engine;
     const auto str = engine.DescribeString(pstro);
     const auto font = engine.DescribeFont(pfo);
     if (!str || !font) return std::nullopt;  // unreadable objects stay the core's
     // Converting every string only for a line nobody keeps would cost each text call.
     if (str->hasText && TraceActive()) {
-        const std::string data = ModulePlatform().codePages.FromWide(CP_SYSTEM_ANSI, str->text);
+        const std::string data = PlatformOf(pdev).codePages.FromWide(CP_SYSTEM_ANSI, str->text);
         TraceLog("OEMTextOut : (%d, %d) Font Name = %s, cxMax = %u, Data = %s (%u)", str->background.left,
                  str->background.top, FamilyNameUtf8(*font).c_str(), font->cxMax, data.c_str(), str->glyphs);
     }
@@ -183,7 +183,7 @@ void AddDevFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDeta
     if (!str.hasText) return;
     const std::string family = FamilyNameUtf8(font);
     const std::u16string text16 = str.text.substr(0, str.glyphs);
-    std::string converted = ModulePlatform().codePages.FromWide(CodePageOfFamily(family), text16);
+    std::string converted = PlatformOf(pdev).codePages.FromWide(CodePageOfFamily(family), text16);
     const std::size_t capacity = 4 * static_cast<std::size_t>(str.glyphs) + 1028;
     if (converted.size() > capacity) converted.resize(capacity);
     if (converted.empty()) {
@@ -232,7 +232,7 @@ void AddDevFontInfoToBuf(OemPDEV& pdev, const StringDetails& str, const FontDeta
             slot1 = Get1dCodeCommand(pdev.m_UIInfo, family, text, capacity, code, barHeight, x, barcodeRate);
         else if (code >= 130 && code <= 152)
             slot1 = Get2dCodeCommand(pdev.m_UIInfo, family, text, capacity, code, x, barcodeRate);
-        if (!slot1.empty() && v[IDX_PREVIEW_ON] != 0) AddBarCodePreviewData(pdev.m_UIInfo, family, text, code);
+        if (!slot1.empty() && v[IDX_PREVIEW_ON] != 0) AddBarCodePreviewData(PlatformOf(pdev).files, pdev.m_UIInfo, family, text, code);
         height = static_cast<int32_t>(barHeight);
     } else if (type == FTYPE_DEVICE_FONT_CONTROL) {
         slot1 = GetFontControlCommand(pdev, text);

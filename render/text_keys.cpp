@@ -119,16 +119,15 @@ std::optional<std::string> GetPrinterDataFromReg(const OemPDEV& pdev, std::strin
         TraceLog("GetPrinterDataFromReg : pdevobj->hPrinter is NULL.");
         return std::nullopt;
     }
-    Platform& platform = ModulePlatform();
     PrinterDataValue value;
-    const DWORD error = platform.spooler.GetData(pdev.hPrinter, kTextKeyKey, valueName, 0x10000, value);
+    const DWORD error = PlatformOf(pdev).spooler.GetData(pdev.hPrinter, kTextKeyKey, valueName, 0x10000, value);
     if (error != 0) {
         TraceLog("GetPrinterDataFromReg : GetPrinterDataEx failed. (%d)", static_cast<int>(error));
         return std::nullopt;
     }
     if (value.bytes.size() <= 1) return std::string(value.bytes.begin(), value.bytes.end());
     const std::u16string wide = Utf16FromBytes(value.bytes);
-    return codePage == kUtf8CodePage ? Utf16ToUtf8(wide) : platform.codePages.FromWide(codePage, wide);
+    return codePage == kUtf8CodePage ? Utf16ToUtf8(wide) : PlatformOf(pdev).codePages.FromWide(codePage, wide);
 }
 
 std::optional<std::vector<TextKeyDefinition>> ReadTextKeyDefinitions(const OemPDEV& pdev, unsigned textCodePage)
@@ -215,16 +214,14 @@ bool TextReplacementWithText(const std::vector<TextKeyDefinition>& definitions, 
     return true;
 }
 
-std::vector<uint8_t> GetTextKeyImgBufFromFile(std::string_view imageName)
+std::vector<uint8_t> GetTextKeyImgBufFromFile(FileSystem& files, std::string_view imageName)
 {
     if (!IsPlainImageName(imageName)) {
         TraceLog("GetTextKeyImgBufFromFile : CreateFile returned NULL. (%d)", static_cast<int>(syserr::kInvalidParameter));
         return {};
     }
-    Platform& platform = ModulePlatform();
-    const std::string path =
-        JoinPath(DriverDataFolder(platform.files.WindowsFolder()), std::string(imageName) + ".bin");
-    auto bytes = platform.files.ReadWhole(path);
+    const std::string path = JoinPath(DriverDataFolder(files.WindowsFolder()), std::string(imageName) + ".bin");
+    auto bytes = files.ReadWhole(path);
     if (!bytes) {
         TraceLog("GetTextKeyImgBufFromFile : CreateFile returned NULL. (%d)", static_cast<int>(syserr::kFileNotFound));
         return {};
@@ -279,7 +276,7 @@ std::size_t AddTextKeyImgBufAndDevFontData(OemPDEV& pdev, const std::vector<Text
         }
         if (found == nullptr) break;
         auto cached = images.find(found->image);
-        if (cached == images.end()) cached = images.emplace(found->image, GetTextKeyImgBufFromFile(found->image)).first;
+        if (cached == images.end()) cached = images.emplace(found->image, GetTextKeyImgBufFromFile(PlatformOf(pdev).files, found->image)).first;
         const auto& image = cached->second;
         if (!image.empty() && AddFontDataToBuf(pdev, FTYPE_DEVICE_FONT, height, image, {}, str, font))
             total += image.size();
@@ -300,7 +297,7 @@ bool SendCouponImageData(JobContext& job)
     std::vector<uint8_t> block;
     for (const auto& name : names) {
         TraceLog("SendCouponImageData : szToken : %s", name.c_str());
-        const auto image = GetTextKeyImgBufFromFile(name);
+        const auto image = GetTextKeyImgBufFromFile(PlatformOf(job.pdev).files, name);
         block.insert(block.end(), image.begin(), image.end());
     }
     bool ok = true;

@@ -62,7 +62,7 @@ bool IsPlainImageName(std::string_view name);
 
 // The bytes of <Windows>\LT-77\<name>.bin; empty on failure. Names refused
 // by IsPlainImageName are not opened.
-std::vector<uint8_t> GetTextKeyImgBufFromFile(std::string_view imageName);
+std::vector<uint8_t> GetTextKeyImgBufFromFile(FileSystem& files, std::string_view imageName);
 
 // Writes the coupon images collected during the document (spooler and
 // journal) and forgets them.

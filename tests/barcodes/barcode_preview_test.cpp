@@ -32,7 +32,7 @@ TEST_F(BarcodePreview, AppendsHeaderAndPictureBehindTheText)
 {
     WritePicture("1D_CODE.bin", "\xAA\xBB\xCC");
     std::vector<uint8_t> text = test::Bytes("1D 6B 45 02 31 32");
-    ASSERT_TRUE(AddBarCodePreviewData(UIInfo{}, "Code39", text, BARCODE_CODE39));
+    ASSERT_TRUE(AddBarCodePreviewData(SystemFileSystem(), UIInfo{}, "Code39", text, BARCODE_CODE39));
     // 3 picture bytes + 14 = 0x11.
     EXPECT_EQ(Hex(text), "1D 6B 45 02 31 32 00 00 00 1B 40 11 00 4B 45 4C 57 59 4E 54 AA BB CC");
 }
@@ -41,7 +41,7 @@ TEST_F(BarcodePreview, EmptyPictureStillGetsItsHeader)
 {
     WritePicture("2D_QRCODE.bin", "");
     std::vector<uint8_t> text;
-    ASSERT_TRUE(AddBarCodePreviewData(UIInfo{}, "QR Code", text, BARCODE_QRCODE));
+    ASSERT_TRUE(AddBarCodePreviewData(SystemFileSystem(), UIInfo{}, "QR Code", text, BARCODE_QRCODE));
     EXPECT_EQ(Hex(text), "00 00 00 1B 40 0E 00 4B 45 4C 57 59 4E 54");
 }
 
@@ -78,7 +78,7 @@ TEST_F(BarcodePreview, PictureFileFollowsTheCodeOrTheSlotKind)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.familyName);
         std::vector<uint8_t> text;
-        ASSERT_TRUE(AddBarCodePreviewData(ui, row.familyName, text, row.code));
+        ASSERT_TRUE(AddBarCodePreviewData(SystemFileSystem(), ui, row.familyName, text, row.code));
         ASSERT_EQ(text.size(), 15u);
         EXPECT_EQ(text.back(), row.picture);
     }
@@ -101,7 +101,7 @@ TEST_F(BarcodePreview, NoPictureLeavesTheTextUnchanged)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<uint8_t> text = Ascii("AB");
-        EXPECT_FALSE(AddBarCodePreviewData(ui, row.familyName, text, row.code));
+        EXPECT_FALSE(AddBarCodePreviewData(SystemFileSystem(), ui, row.familyName, text, row.code));
         EXPECT_EQ(Hex(text), "41 42");
     }
 }
@@ -111,7 +111,7 @@ TEST_F(BarcodePreview, MissingFileIsTraced)
     if (!IsTraceOn()) GTEST_SKIP() << "the trace was switched off in this process";
     test::TraceCapture trace(root_->Root());
     std::vector<uint8_t> text = Ascii("AB");
-    EXPECT_FALSE(AddBarCodePreviewData(UIInfo{}, "Code39", text, BARCODE_CODE39));
+    EXPECT_FALSE(AddBarCodePreviewData(SystemFileSystem(), UIInfo{}, "Code39", text, BARCODE_CODE39));
     EXPECT_TRUE(trace.Contains("AddBarCodePreviewData : CreateFile returned NULL. (2)"));
 }
 
@@ -135,7 +135,7 @@ TEST_F(BarcodePreview, BlockAndTextMustStayWithinSixteenBits)
         SCOPED_TRACE(row.name);
         WritePicture("1D_CODE.bin", std::string(row.pictureBytes, '\x5A'));
         std::vector<uint8_t> text(row.textBytes, 0x31);
-        EXPECT_EQ(AddBarCodePreviewData(UIInfo{}, "ITF", text, BARCODE_ITF), row.appended);
+        EXPECT_EQ(AddBarCodePreviewData(SystemFileSystem(), UIInfo{}, "ITF", text, BARCODE_ITF), row.appended);
         if (row.appended) {
             ASSERT_EQ(text.size(), 0xFFFFu);
             const std::size_t block = row.pictureBytes + 14;
@@ -151,7 +151,7 @@ TEST_F(BarcodePreview, LargestBlockLengthBytes)
 {
     WritePicture("1D_CODE.bin", std::string(0xFFFF - 14, '\x5A'));
     std::vector<uint8_t> text;
-    ASSERT_TRUE(AddBarCodePreviewData(UIInfo{}, "ITF", text, BARCODE_ITF));
+    ASSERT_TRUE(AddBarCodePreviewData(SystemFileSystem(), UIInfo{}, "ITF", text, BARCODE_ITF));
     EXPECT_EQ(Hex(std::span(text).first(15)), "00 00 00 1B 40 FF FF 4B 45 4C 57 59 4E 54 5A");
 }
 
@@ -161,7 +161,7 @@ TEST_F(BarcodePreview, OversizedPictureIsTraced)
     WritePicture("1D_CODE.bin", std::string(70000, '\x5A'));
     test::TraceCapture trace(root_->Root());
     std::vector<uint8_t> text;
-    EXPECT_FALSE(AddBarCodePreviewData(UIInfo{}, "ITF", text, BARCODE_ITF));
+    EXPECT_FALSE(AddBarCodePreviewData(SystemFileSystem(), UIInfo{}, "ITF", text, BARCODE_ITF));
     EXPECT_TRUE(trace.Contains("AddBarCodePreviewData : PREVIEW FILE TOO LARGE. "
                                "(C:\\Windows\\LT-77\\PreviewBin\\1D_CODE.bin, 70000)"));
 }
