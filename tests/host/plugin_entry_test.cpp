@@ -1,6 +1,5 @@
 // The plug-in's exports, class factory and interface slots, called across
 // the shared-library boundary as the driver core calls them.
-#include <atomic>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -11,15 +10,12 @@
 #include "host_fixture.h"
 #include "platform/oem/export_guard.h"
 #include "render/devmode.h"
+#include "tests/support/failing_allocator.h"
 
 namespace lt77::host::testing {
 namespace {
 
 constexpr GUID kOtherGuid = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-
-// While set, every allocation of the process fails (see operator new below).
-std::atomic<bool> g_failAllocations{false};
-std::atomic<std::size_t> g_allocations{0};
 
 class PluginEntry : public HostTest {};
 
@@ -325,10 +321,10 @@ TEST_F(PluginEntry, OutOfMemoryAtAnEntryAnswersItsFailureAndTheNextCallWorks)
 {
     LoadedPlugin& loaded = Plugin();
     void* factory = nullptr;
-    const std::size_t before = g_allocations;
+    const std::size_t before = test::AllocationCountForTesting();
     ASSERT_EQ(loaded.GetClassObject()(CLSID_OEMRENDER, IID_IClassFactory, &factory), hr::kOk);
     static_cast<IUnknown*>(factory)->Release();
-    if (g_allocations == before)
+    if (test::AllocationCountForTesting() == before)
         GTEST_SKIP() << "the plug-in has a C++ runtime of its own (a Windows DLL): this program's operator new "
                         "does not reach it";
 
@@ -362,10 +358,10 @@ TEST_F(PluginEntry, OutOfMemoryAtAnEntryAnswersItsFailureAndTheNextCallWorks)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);
         SetLastSystemError(0);
-        g_failAllocations = true;
+        test::FailAllAllocationsForTesting(true);
         const long failed = c.call();
         const DWORD lastError = LastSystemError();
-        g_failAllocations = false;
+        test::FailAllAllocationsForTesting(false);
         EXPECT_EQ(failed, c.failure);
         if (c.failure == kBoolFalse) {
             EXPECT_EQ(lastError, 8u) << "ERROR_NOT_ENOUGH_MEMORY";
@@ -380,31 +376,3 @@ TEST_F(PluginEntry, OutOfMemoryAtAnEntryAnswersItsFailureAndTheNextCallWorks)
 
 }  // namespace
 }  // namespace lt77::host::testing
-
-// The test program's operator new, which the plug-in shares where it has no
-// C++ runtime of its own. Every form is replaced, so that no block is freed
-// by another allocator than the one that made it.
-namespace {
-void* Allocate(std::size_t size) noexcept
-{
-    ++lt77::host::testing::g_allocations;
-    return lt77::host::testing::g_failAllocations ? nullptr : std::malloc(size != 0 ? size : 1);
-}
-}  // namespace
-void* operator new(std::size_t size)
-{
-    if (void* p = Allocate(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-// Where GCC inlines a delete of this file it takes the free() for a mismatch
-// with operator new; here they are the pair.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop

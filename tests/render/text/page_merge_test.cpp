@@ -8,7 +8,7 @@
 
 #include "render/picture_rects.h"
 #include "render/text_record.h"
-#include "tests/text/text_test_support.h"
+#include "tests/render/text/text_test_support.h"
 
 namespace lt77 {
 namespace {

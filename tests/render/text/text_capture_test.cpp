@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/text/failing_allocator.h"
-#include "tests/text/text_test_support.h"
+#include "tests/support/failing_allocator.h"
+#include "tests/render/text/text_test_support.h"
 
 namespace lt77 {
 namespace {

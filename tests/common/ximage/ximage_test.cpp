@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/ximage/ximage_test_support.h"
+#include "tests/common/ximage/ximage_test_support.h"
 
 namespace lt77 {
 namespace {

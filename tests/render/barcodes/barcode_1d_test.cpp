@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "render/barcodes.h"
-#include "tests/barcodes/barcode_test_support.h"
+#include "tests/render/barcodes/barcode_test_support.h"
 
 namespace lt77 {
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/typed_value.h"
 #include "render/module_state.h"
 #include "render/text_capture.h"
-#include "tests/text/text_test_support.h"
+#include "tests/render/text/text_test_support.h"
 
 namespace lt77 {
 namespace {

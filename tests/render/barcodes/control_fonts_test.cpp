@@ -1,5 +1,5 @@
 #include "render/control_fonts.h"
-#include "tests/barcodes/barcode_test_support.h"
+#include "tests/render/barcodes/barcode_test_support.h"
 
 namespace lt77 {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/ximage/ximage.h"
-#include "tests/ximage/ximage_test_support.h"
+#include "tests/common/ximage/ximage_test_support.h"
 
 namespace lt77 {
 namespace {
