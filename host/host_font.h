@@ -6,23 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/engine.h"
 #include "platform/oem/ddi.h"
 
 namespace lt77::host {
-
-struct HostFontFields {
-    FLONG flFontType = 0;
-    ULONG cxMax = 0;
-    LONG resolution = 203;
-    std::u16string familyName;
-    WORD weight = 400;
-    WORD fsSelection = 0;
-    BYTE charSet = 0;
-    BYTE pitchAndFamily = 0;
-    WORD unitsPerEm = 2048;
-    float m21 = 0.0f;
-    float m22 = 0.0f;
-};
 
 class HostFontObject {
 public:
@@ -30,6 +17,7 @@ public:
     virtual FONTOBJ* Object() = 0;
 };
 
-std::unique_ptr<HostFontObject> MakeHostFont(const HostFontFields& fields);
+// A font object whose engine answers are `fields`, what the plug-in reads of it.
+std::unique_ptr<HostFontObject> MakeHostFont(const FontDetails& fields);
 
 }  // namespace lt77::host

@@ -8,19 +8,12 @@ namespace {
 
 class PosixHostFont final : public HostFontObject {
 public:
-    explicit PosixHostFont(const HostFontFields& fields)
+    explicit PosixHostFont(const FontDetails& fields)
     {
         font_.fo.flFontType = fields.flFontType;
         font_.fo.cxMax = fields.cxMax;
-        font_.fo.sizLogResPpi = SIZEL{fields.resolution, fields.resolution};
-        std::copy_n(fields.familyName.begin(), std::min<std::size_t>(fields.familyName.size(), 63), font_.familyName);
-        font_.weight = fields.weight;
-        font_.fsSelection = fields.fsSelection;
-        font_.charSet = fields.charSet;
-        font_.pitchAndFamily = fields.pitchAndFamily;
-        font_.unitsPerEm = fields.unitsPerEm;
-        font_.m21 = fields.m21;
-        font_.m22 = fields.m22;
+        font_.fo.sizLogResPpi = SIZEL{fields.resolutionY, fields.resolutionY};
+        font_.details = fields;
     }
     FONTOBJ* Object() override { return &font_.fo; }
 
@@ -30,6 +23,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HostFontObject> MakeHostFont(const HostFontFields& fields) { return std::make_unique<PosixHostFont>(fields); }
+std::unique_ptr<HostFontObject> MakeHostFont(const FontDetails& fields) { return std::make_unique<PosixHostFont>(fields); }
 
 }  // namespace lt77::host

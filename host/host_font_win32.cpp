@@ -29,12 +29,12 @@ static_assert(offsetof(Win32HostFont, fo) == 0);
 
 class Win32HostFontObject final : public HostFontObject {
 public:
-    explicit Win32HostFontObject(const HostFontFields& fields)
+    explicit Win32HostFontObject(const FontDetails& fields)
     {
         font_.fo.flFontType = fields.flFontType;
         font_.fo.cxMax = fields.cxMax;
-        font_.fo.sizLogResPpi.cx = fields.resolution;
-        font_.fo.sizLogResPpi.cy = fields.resolution;
+        font_.fo.sizLogResPpi.cx = fields.resolutionY;
+        font_.fo.sizLogResPpi.cy = fields.resolutionY;
         font_.matrix[0] = fields.m22;
         font_.matrix[2] = fields.m21;
         font_.matrix[3] = fields.m22;
@@ -64,7 +64,7 @@ Win32HostFont* HostFontOf(void* object)
 
 }  // namespace
 
-std::unique_ptr<HostFontObject> MakeHostFont(const HostFontFields& fields)
+std::unique_ptr<HostFontObject> MakeHostFont(const FontDetails& fields)
 {
     return std::make_unique<Win32HostFontObject>(fields);
 }

@@ -77,11 +77,11 @@ bool OutputText(DeviceContext& dc, PageCanvas& canvas, int32_t x, int32_t y, std
     str.rclBkGround = RECTL{x, y, x + width, y + height};
     str.pwszOrg = owned.data();
 
-    HostFontFields fields;
+    FontDetails fields;
     fields.flFontType = font.device ? FO_TYPE_DEVICE : FO_TYPE_TRUETYPE;
     if (font.italic && !font.device) fields.flFontType |= FO_SIM_ITALIC;
     fields.cxMax = static_cast<ULONG>(emHeight);
-    fields.resolution = 203;
+    fields.resolutionY = 203;
     fields.familyName = font.family;
     fields.weight = font.weight;
     fields.fsSelection = static_cast<WORD>((font.underline ? 0x2 : 0) | (font.strikeOut ? 0x10 : 0));

@@ -32,21 +32,10 @@ std::optional<FontDetails> PosixGraphicsEngine::DescribeFont(FONTOBJ* font)
     if (font == nullptr) return std::nullopt;
     const auto* host = reinterpret_cast<const HostFont*>(font);
     if (host->tag != HostFont::kTag) return std::nullopt;
-    FontDetails d;
+    FontDetails d = host->details;
     d.flFontType = host->fo.flFontType;
     d.cxMax = host->fo.cxMax;
     d.resolutionY = host->fo.sizLogResPpi.cy;
-    for (char16_t c : host->familyName) {
-        if (c == 0) break;
-        d.familyName.push_back(c);
-    }
-    d.weight = host->weight;
-    d.fsSelection = host->fsSelection;
-    d.charSet = host->charSet;
-    d.pitchAndFamily = host->pitchAndFamily;
-    d.unitsPerEm = host->unitsPerEm;
-    d.m21 = host->m21;
-    d.m22 = host->m22;
     return d;
 }
 

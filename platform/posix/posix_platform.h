@@ -70,19 +70,13 @@ struct PosixPalette {
 };
 
 // A font object as the test host's graphics engine hands it over: the
-// public record first, then what the engine's own functions would answer.
+// public record first, then what the engine's own functions would answer
+// (its public fields are read from the record itself).
 struct HostFont {
     static constexpr uint32_t kTag = 0x544E4F46u;  // "FONT"
     FONTOBJ fo{};
     uint32_t tag = kTag;
-    char16_t familyName[64] = {};
-    WORD weight = 400;
-    WORD fsSelection = 0;
-    BYTE charSet = 0;
-    BYTE pitchAndFamily = 0;
-    WORD unitsPerEm = 2048;
-    float m21 = 0.0f;
-    float m22 = 0.0f;
+    FontDetails details;
 };
 
 class PosixGraphicsEngine final : public GraphicsEngine {

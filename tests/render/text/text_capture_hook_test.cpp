@@ -29,9 +29,10 @@ struct HostText {
     {
         font.fo.flFontType = fontType;
         font.fo.sizLogResPpi = SIZEL{203, 203};
-        std::copy(family.begin(), family.end(), font.familyName);
-        font.unitsPerEm = 2048;
-        font.m22 = 24.0f / 2048;
+        font.details.familyName = family;
+        font.details.weight = 400;
+        font.details.unitsPerEm = 2048;
+        font.details.m22 = 24.0f / 2048;
         str.cGlyphs = static_cast<ULONG>(text.size());
         str.rclBkGround = RECTL{xDots, yDots, xDots + 80, yDots + 24};
         str.pwszOrg = text.data();
