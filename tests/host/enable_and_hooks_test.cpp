@@ -1,4 +1,5 @@
 // Enabling a device context and the drawing hooks, through the exports.
+#include "common/command_callback_ids.h"
 #include "host_fixture.h"
 
 namespace lt77::host::testing {
@@ -61,11 +62,11 @@ TEST_F(EnableAndHooks, UnreadableInputBinMeansTicketPaper)
     ASSERT_EQ(dc.EnablePDEV(), hr::kOk);
     ASSERT_FALSE(CreateJob(queue_, 5, "doc", 1).has_value());
     dc.StartDoc(u"doc", 5);
-    dc.Command(1);
+    dc.Command(KLW_STARTDOC);
     const auto job = ReadJob(queue_, 5);
     ASSERT_TRUE(job.has_value());
     EXPECT_EQ(Values(Utf16ToUtf8(job->parameters))[IDX_PAPER_TYPE], 1);
-    dc.Command(4);
+    dc.Command(KLW_ENDDOC);
     dc.DisablePDEV();
     Plugin().Plugin()->DisableDriver();
 }

@@ -1,5 +1,6 @@
 // What a document leaves beside the spool stream: journal, copies, preview
 // copy, the preview program's start and the job record.
+#include "common/command_callback_ids.h"
 #include "host_fixture.h"
 
 namespace lt77::host::testing {
@@ -108,11 +109,11 @@ TEST_F(JobOutputs, MissingJobRecordLeavesPrintingAlone)
     ASSERT_EQ(dc.PublishAndEnableDriver(), hr::kOk);
     ASSERT_EQ(dc.EnablePDEV(), hr::kOk);
     dc.StartDoc(u"doc", 99);
-    dc.Command(1);
-    dc.Command(2);
+    dc.Command(KLW_STARTDOC);
+    dc.Command(KLW_STARTPAGE);
     request.drawPage(dc, 0);
-    dc.Command(3);
-    dc.Command(4);
+    dc.Command(KLW_ENDPAGE);
+    dc.Command(KLW_ENDDOC);
     dc.DisablePDEV();
     Plugin().Plugin()->DisableDriver();
     EXPECT_EQ(core.spooled, withRecord.spooled);

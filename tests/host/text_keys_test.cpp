@@ -1,6 +1,7 @@
 // Barcode fonts, control-code fonts and text keys, through the text hook.
 #include "host/driver_data.h"
 #include "host/text_output.h"
+#include "common/command_callback_ids.h"
 #include "host_fixture.h"
 
 namespace lt77::host::testing {
@@ -115,14 +116,14 @@ TEST_F(DriverText, CouponsOfAnAbandonedDocumentAreNotPrintedWithTheNext)
     const auto document = [&](DWORD jobId, std::u16string_view text, bool finished) {
         ASSERT_FALSE(CreateJob(queue_, jobId, "doc", 1).has_value());
         dc.StartDoc(u"doc", jobId);
-        dc.Command(1);
-        dc.Command(2);
+        dc.Command(KLW_STARTDOC);
+        dc.Command(KLW_STARTPAGE);
         PageCanvas canvas(576, 400, 1);
         OutputText(dc, canvas, 16, 10, text, Font(u"FontA1x1"));
         canvas.SendBands(dc, 64);
-        dc.Command(3);
+        dc.Command(KLW_ENDPAGE);
         // An aborted job ends without the end-of-document callback.
-        if (finished) dc.Command(4);
+        if (finished) dc.Command(KLW_ENDDOC);
         dc.EndDoc();
     };
     document(1, u"[LOGO]", false);
