@@ -295,6 +295,42 @@ std::size_t ExtractFontInfoFromBuf(OemPDEV& pdev, std::size_t offset, ExtractedT
     return 0;
 }
 
+namespace {
+
+// Where a record of the device-text buffer lies, and the row it is to carry.
+struct RecordPlace {
+    uint16_t y;
+    std::size_t offset, size;
+};
+
+// The buffer's whole records in their order; `end` is where the last one ends.
+std::vector<RecordPlace> PlacesOf(const std::vector<uint8_t>& buffer, std::size_t& end)
+{
+    std::vector<RecordPlace> places;
+    end = 0;
+    while (const auto r = ReadTextRecord(buffer, end)) {
+        places.push_back({r->header.wY, end, r->size});
+        end += r->size;
+    }
+    return places;
+}
+
+// The records in the order of `places`, each carrying its place's row.
+std::vector<uint8_t> Reassembled(const std::vector<uint8_t>& buffer, const std::vector<RecordPlace>& places)
+{
+    std::vector<uint8_t> out;
+    out.reserve(buffer.size());
+    for (const RecordPlace& p : places) {
+        const std::size_t at = out.size();
+        out.insert(out.end(), buffer.begin() + static_cast<std::ptrdiff_t>(p.offset),
+                   buffer.begin() + static_cast<std::ptrdiff_t>(p.offset + p.size));
+        std::memcpy(out.data() + at + offsetof(TextRecordHeader, wY), &p.y, sizeof(p.y));
+    }
+    return out;
+}
+
+}  // namespace
+
 bool SortDeviceTextByRow(OemPDEV& pdev)
 {
     const std::vector<uint8_t>& buffer = pdev.devTxtBuf;
@@ -308,25 +344,14 @@ bool SortDeviceTextByRow(OemPDEV& pdev)
     }
     // A page written from top to bottom needs no copy.
     if (ordered) return true;
-    struct Entry {
-        uint16_t y;
-        std::size_t offset, size;
-    };
     try {
-        std::vector<Entry> entries;
-        at = 0;
-        while (const auto r = ReadTextRecord(buffer, at)) {
-            entries.push_back({r->header.wY, at, r->size});
-            at += r->size;
-        }
+        std::size_t end = 0;
+        std::vector<RecordPlace> places = PlacesOf(buffer, end);
         // Stable, so that equal rows keep the order of capture.
-        std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.y < b.y; });
-        std::vector<uint8_t> sorted;
-        sorted.reserve(buffer.size());
-        for (const Entry& e : entries)
-            sorted.insert(sorted.end(), buffer.begin() + static_cast<std::ptrdiff_t>(e.offset),
-                          buffer.begin() + static_cast<std::ptrdiff_t>(e.offset + e.size));
-        sorted.insert(sorted.end(), buffer.begin() + static_cast<std::ptrdiff_t>(at), buffer.end());
+        std::stable_sort(places.begin(), places.end(),
+                         [](const RecordPlace& a, const RecordPlace& b) { return a.y < b.y; });
+        std::vector<uint8_t> sorted = Reassembled(buffer, places);
+        sorted.insert(sorted.end(), buffer.begin() + static_cast<std::ptrdiff_t>(end), buffer.end());
         pdev.devTxtBuf = std::move(sorted);
     } catch (const std::bad_alloc&) {
         // Left in capture order: the merge still sends every line, some out of place.
@@ -339,23 +364,15 @@ bool SortDeviceTextByRow(OemPDEV& pdev)
 void RePositionDevTxt_R180(OemPDEV& pdev, DWORD lastRow)
 {
     try {
-        std::vector<std::vector<uint8_t>> records;
-        std::size_t at = 0;
-        while (const auto r = ReadTextRecord(pdev.devTxtBuf, at)) {
-            std::vector<uint8_t> bytes(pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at),
-                                       pdev.devTxtBuf.begin() + static_cast<std::ptrdiff_t>(at + r->size));
-            TraceLog("RePositionDevTxt_R180 : Original PosY = %d", r->header.wY);
-            const auto y = static_cast<uint16_t>(lastRow - r->header.wY);
-            std::memcpy(bytes.data() + offsetof(TextRecordHeader, wY), &y, sizeof(y));
-            TraceLog("RePositionDevTxt_R180 : New PosY = %d", y);
-            records.push_back(std::move(bytes));
-            at += r->size;
+        std::size_t end = 0;
+        std::vector<RecordPlace> places = PlacesOf(pdev.devTxtBuf, end);
+        for (RecordPlace& p : places) {
+            TraceLog("RePositionDevTxt_R180 : Original PosY = %d", p.y);
+            p.y = static_cast<uint16_t>(lastRow - p.y);
+            TraceLog("RePositionDevTxt_R180 : New PosY = %d", p.y);
         }
-        std::vector<uint8_t> reversed;
-        reversed.reserve(pdev.devTxtBuf.size());
-        for (auto it = records.rbegin(); it != records.rend(); ++it)
-            reversed.insert(reversed.end(), it->begin(), it->end());
-        pdev.devTxtBuf = std::move(reversed);
+        std::reverse(places.begin(), places.end());
+        pdev.devTxtBuf = Reassembled(pdev.devTxtBuf, places);
     } catch (const std::bad_alloc&) {
         // Without memory the page's device lines would otherwise be lost with
         // the rest of the page; unturned, they still print.
