@@ -71,7 +71,22 @@ inline constexpr DWORD kWriteFault = 29;
 inline constexpr DWORD kInvalidParameter = 87;
 inline constexpr DWORD kInsufficientBuffer = 122;
 inline constexpr DWORD kMoreData = 234;
+inline constexpr DWORD kNotSupported = 50;
+inline constexpr DWORD kCallNotImplemented = 120;
+inline constexpr DWORD kInvalidLevel = 124;
+inline constexpr DWORD kBusy = 170;
+inline constexpr DWORD kPipeNotConnected = 233;
+inline constexpr DWORD kOperationAborted = 995;
+inline constexpr DWORD kIoPending = 997;
+inline constexpr DWORD kDeviceNotConnected = 1167;
+inline constexpr DWORD kCancelled = 1223;
+inline constexpr DWORD kTimeout = 1460;
 inline constexpr DWORD kInvalidPrinterName = 1801;
+inline constexpr DWORD kInvalidPrintMonitor = 3007;
+inline constexpr DWORD kPrinterNotFound = 3012;
+inline constexpr DWORD kWsaTimedOut = 10060;
+inline constexpr DWORD kWsaConnectionRefused = 10061;
+inline constexpr DWORD kWsaNotInitialised = 10093;
 }  // namespace syserr
 
 }  // namespace lt77

@@ -1,6 +1,8 @@
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/process.h"
 
@@ -14,5 +16,9 @@ void SetProcessEnvironment(const std::string& name, const std::string& value)
 void UnsetProcessEnvironment(const std::string& name) { ::unsetenv(name.c_str()); }
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(::getpid()); }
+
+uint32_t CurrentThreadId() { return static_cast<uint32_t>(::gettid()); }
+
+void SleepMilliseconds(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace lt77

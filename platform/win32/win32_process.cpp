@@ -16,4 +16,8 @@ void UnsetProcessEnvironment(const std::string& name) { ::_putenv_s(name.c_str()
 
 uint32_t CurrentProcessId() { return static_cast<uint32_t>(::GetCurrentProcessId()); }
 
+uint32_t CurrentThreadId() { return static_cast<uint32_t>(::GetCurrentThreadId()); }
+
+void SleepMilliseconds(uint32_t ms) { ::Sleep(ms); }
+
 }  // namespace lt77

@@ -1,0 +1,37 @@
+#include "portmon/monitor_trace.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "common/driver_paths.h"
+#include "common/trace_files.h"
+#include "common/utf.h"
+
+namespace lt77::portmon {
+
+void Trace(Monitor& monitor, const char* format, ...)
+{
+    const DWORD jobId = monitor.currentJobId.load();
+    if (!monitor.traceOn.load() || jobId == 0 || monitor.traceFolder.empty()) return;
+
+    char message[kMonitorTraceLineMaxChars + 1];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof(message), format, args);
+    va_end(args);
+
+    const LocalTime now = monitor.sys.clock.Now();
+    const std::string line = FormatTraceLine(now, message, "", kMonitorTraceLineMaxChars);
+    const std::string path = JoinPath(monitor.traceFolder, TraceFileName(now, jobId, kMonitorTraceSuffix));
+    AppendToTraceFile(monitor.sys.files, path, line);
+}
+
+std::string Narrow(std::u16string_view text) { return Utf16ToUtf8(text); }
+
+void DeleteMonitorTraceFiles(Monitor& monitor)
+{
+    if (monitor.traceFolder.empty()) return;
+    DeleteTraceFiles(monitor.sys.files, monitor.traceFolder, TraceKinds::LogsAndBins, nullptr);
+}
+
+}  // namespace lt77::portmon
