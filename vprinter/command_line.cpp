@@ -1,7 +1,6 @@
 #include "vprinter/command_line.h"
 
 #include <charconv>
-#include <limits>
 #include <optional>
 
 namespace lt77::vprinter {

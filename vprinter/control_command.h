@@ -41,7 +41,7 @@ std::optional<ControlCommand> ParseControlCommand(std::string_view line);
 // the state alone) for the commands that are not about the sensors.
 bool ApplyToState(const ControlCommand& command, PrinterState& state);
 
-// One line of the list that --help and the README show.
+// The commands with a line of help each, as --help shows them.
 const char* ControlCommandList();
 
 struct ScriptStep {

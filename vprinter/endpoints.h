@@ -1,6 +1,5 @@
-// The sockets and the pseudo-terminal the printer is reached through. This
-// file and endpoints.cpp are the printer's only callers of the socket and
-// terminal system calls besides the event loop's poll, read and write.
+// Opening the sockets and the pseudo-terminal the printer is reached
+// through, and the client side of the control socket.
 #pragma once
 
 #include <cstdint>
