@@ -19,12 +19,18 @@
 #include "platform/process.h"
 #include "platform/typed_value.h"
 
+#if !defined(_WIN32)
+#include <csignal>
+
+#include "host/spooler_host.h"
+#endif
+
 namespace lt77::host {
 namespace {
 
 constexpr const char* kUsage =
     "usage: lt77host [--root DIR] COMMAND ...\n"
-    "  create-queue QUEUE [--ticket] [--landscape]   a queue with no driver settings\n"
+    "  create-queue QUEUE [--ticket] [--landscape] [--port PORT]  a queue with no driver settings\n"
     "  set-data QUEUE VALUE TYPED-VALUE [--key KEY]  e.g. set-data LT-77 StartDoc 'binary: 1B 40'\n"
     "  set-setting QUEUE INDEX VALUE                 one byte of the MISC settings\n"
     "  show-queue QUEUE                              the queue file, checked\n"
@@ -34,7 +40,9 @@ constexpr const char* kUsage =
     "  set-control-code CHAR 'HEX BYTES'             one line of the control-code table LT77.INI\n"
     "  install-image NAME PICTURE                    a PNG or BMP as NAME.bin for text keys and coupons\n"
     "  picture STREAM OUT                            what the printer would print of a spool or journal file\n"
-    "  main-job                                      the sample receipt on a fresh queue\n";
+    "  main-job                                      the sample receipt on a fresh queue\n"
+    "  set-port PORT KEY VALUE                       HostAddress, PortNumber, ParallelStatus, DeviceId, OutputFolder\n"
+    "  spooler QUEUE... [--once] [--monitor PATH]    send spooled jobs through the port monitor until stopped\n";
 
 struct Args {
     std::vector<std::string> positional;
@@ -102,7 +110,7 @@ std::unique_ptr<LoadedPlugin> Load(std::ostream& err)
 int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::ostream& err)
 {
     Args args = Split(rawArgs, {"--root", "--job", "--pages", "--copies", "--document", "--key", "--image", "--text",
-                                "--coupon"});
+                                "--coupon", "--port", "--monitor"});
     if (auto it = args.options.find("--root"); it != args.options.end()) {
         std::error_code ec;
         std::filesystem::create_directories(it->second, ec);
@@ -119,6 +127,7 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         QueueSetup setup;
         if (args.options.count("--ticket")) setup.inputBin = "Option2";
         if (args.options.count("--landscape")) setup.orientation = "LANDSCAPE_CC270";
+        if (args.options.count("--port")) setup.port = args.options["--port"];
         if (auto e = CreateQueue(args.positional[1], setup)) return Fail(err, *e);
         out << "created queue " << args.positional[1] << '\n';
         return 0;
@@ -135,6 +144,11 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         auto described = DescribeQueue(args.positional[1]);
         if (auto* e = std::get_if<QueueError>(&described)) return Fail(err, e->message);
         out << std::get<std::string>(described);
+#if !defined(_WIN32)
+        if (const auto port = QueueSetting(args.positional[1], "Port"))
+            out << "# port " << *port << ": status " << DescribePortStatus(*port) << '\n';
+        for (const auto& line : DescribeJobs(args.positional[1])) out << "# " << line << '\n';
+#endif
         return 0;
     }
     if (command == "set-setting" && need(3)) {
@@ -157,8 +171,28 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         if (args.options.count("--document")) request.document = Utf8ToUtf16(args.options["--document"]);
         auto plugin = Load(err);
         if (!plugin) return 1;
-        return ReportJob(RunJob(*plugin, request), out, err);
+        const int rc = ReportJob(RunJob(*plugin, request), out, err);
+#if !defined(_WIN32)
+        if (rc == 0) MarkJobSpooled(request.queue, request.jobId);
+#endif
+        return rc;
     }
+#if !defined(_WIN32)
+    if (command == "set-port" && need(3)) {
+        SetPortSetting(args.positional[1], args.positional[2], args.positional[3]);
+        return 0;
+    }
+    if (command == "spooler" && need(1)) {
+        SpoolerHostOptions options;
+        options.monitorPath = args.options.count("--monitor") ? args.options["--monitor"] : DefaultMonitorPath();
+        options.queues.assign(args.positional.begin() + 1, args.positional.end());
+        options.once = args.options.count("--once") != 0;
+        static std::atomic<bool> stop{false};
+        std::signal(SIGINT, [](int) { stop.store(true); });
+        std::signal(SIGTERM, [](int) { stop.store(true); });
+        return RunSpoolerHost(options, stop, out, err);
+    }
+#endif
     if (command == "main-job") return RunMainJob(out, err);
     if (command == "set-text-key" && need(3)) {
         const auto index = Number(args.positional[2]);

@@ -7,7 +7,17 @@
 #define LT77_PLUGIN_DEFAULT_PATH "unilt77.so"
 #endif
 
+#ifndef LT77_MONITOR_DEFAULT_PATH
+#define LT77_MONITOR_DEFAULT_PATH "monlt77.so"
+#endif
+
 namespace lt77::host {
+
+std::string DefaultMonitorPath()
+{
+    if (const char* env = std::getenv("LT77_MONITOR"); env != nullptr && *env != '\0') return env;
+    return LT77_MONITOR_DEFAULT_PATH;
+}
 
 std::string DefaultPluginPath()
 {

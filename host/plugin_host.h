@@ -44,6 +44,8 @@ private:
 // The path of the plug-in built next to the host: $LT77_PLUGIN, else the
 // build's default.
 std::string DefaultPluginPath();
+// The port monitor the host's spooler loads: $LT77_MONITOR, else the build's.
+std::string DefaultMonitorPath();
 
 // Names of the core drawing entry points the hooks passed calls on to.
 std::vector<std::string>& CoreCalls();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "common/trace_files.h"
 #include "platform/oem/export_guard.h"
 #include "platform/system_error.h"
 #include "portmon/job_path.h"
