@@ -24,7 +24,8 @@ public:
 class SharedSection {
 public:
     virtual ~SharedSection() = default;
-    // Null with the system error set.
+    // A view of the section's first `bytes` bytes (at least one, at most
+    // the section's size). Null with the system error set.
     virtual std::unique_ptr<SharedView> Map(bool writable, DWORD bytes) = 0;
 };
 

@@ -359,7 +359,8 @@ private:
     SerialTimeouts timeouts_;
 };
 
-// The mode strings of the system's mode command, as BuildCommDCB reads them.
+// Mode strings, read as the system's BuildCommDCB reads them: the rows the
+// tests hold both targets to are Wine 8's answers.
 
 std::string_view TrimBlanks(std::string_view s)
 {
@@ -368,13 +369,21 @@ std::string_view TrimBlanks(std::string_view s)
     return s;
 }
 
-std::optional<DWORD> ParseBaud(std::string_view text)
+std::optional<DWORD> ParseNumber(std::string_view text)
 {
     DWORD value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc{} || end != text.data() + text.size() || value == 0) return std::nullopt;
-    // The mode command's two-digit abbreviations.
-    switch (value) {
+    return value;
+}
+
+// The positional form's two-digit abbreviations (Wine reads the keyword
+// form's rate as written).
+std::optional<DWORD> ParseAbbreviatedBaud(std::string_view text)
+{
+    const auto value = ParseNumber(text);
+    if (!value) return std::nullopt;
+    switch (*value) {
     case 11: return 110;
     case 15: return 150;
     case 30: return 300;
@@ -422,40 +431,31 @@ std::optional<bool> ParseSwitch(std::string_view text)
     return std::nullopt;
 }
 
-// "baud,parity,data,stop[,x|p]": each field after the rate may be left off
-// from the end; "x" is XON/XOFF, "p" hardware handshake.
-bool ParsePositional(std::string_view text, SerialLine& line, bool& stopGiven)
+// "baud,parity,data,stop[,x|p]": all four fields, then "x" for XON/XOFF or
+// "p" for hardware handshake; flow control is off unless one is named.
+bool ParsePositional(std::string_view text, SerialLine& line)
 {
-    std::array<std::string_view, 6> fields{};
+    std::array<std::string_view, 5> fields{};
     std::size_t count = 0;
-    while (true) {
-        const std::size_t comma = text.find(',');
+    for (;;) {
         if (count == fields.size()) return false;
+        const std::size_t comma = text.find(',');
         fields[count++] = TrimBlanks(text.substr(0, comma));
         if (comma == std::string_view::npos) break;
         text.remove_prefix(comma + 1);
     }
-    if (count > 5) return false;
-    const auto baud = ParseBaud(fields[0]);
-    if (!baud) return false;
+    if (count < 4) return false;
+    const auto baud = ParseAbbreviatedBaud(fields[0]);
+    const auto parity = ParseParity(fields[1]);
+    const auto size = ParseDataBits(fields[2]);
+    const auto stop = ParseStopBits(fields[3]);
+    if (!baud || !parity || !size || !stop) return false;
     line.baudRate = *baud;
-    if (count > 1) {
-        const auto parity = ParseParity(fields[1]);
-        if (!parity) return false;
-        line.parity = *parity;
-    }
-    if (count > 2) {
-        const auto size = ParseDataBits(fields[2]);
-        if (!size) return false;
-        line.byteSize = *size;
-    }
-    if (count > 3) {
-        const auto stop = ParseStopBits(fields[3]);
-        if (!stop) return false;
-        line.stopBits = *stop;
-        stopGiven = true;
-    }
-    if (count > 4) {
+    line.parity = *parity;
+    line.byteSize = *size;
+    line.stopBits = *stop;
+    line.outxCtsFlow = line.rtsHandshake = line.outX = line.inX = false;
+    if (count == 5) {
         if (EqualsNoCase(fields[4], "x")) {
             line.outX = line.inX = true;
         } else if (EqualsNoCase(fields[4], "p")) {
@@ -467,12 +467,15 @@ bool ParsePositional(std::string_view text, SerialLine& line, bool& stopGiven)
     return true;
 }
 
-// "baud=9600 parity=N data=8 stop=1" and the handshake switches. The
-// switches for lines SerialLine does not keep (DSR, DTR, time-outs) are
-// checked and have no effect.
-bool ParseKeywords(std::string_view text, SerialLine& line, bool& stopGiven)
+// "baud=9600 parity=N data=8 stop=1" and the handshake switches: what the
+// text names changes, the rest stays, except the stop bits, which fall back
+// to the mode command's default (one, two at 110 baud). The switches of
+// lines SerialLine does not keep (DSR, DTR, time-outs) are checked and have
+// no effect. "rts=hs" and "dtr=hs" are the mode command's, though Wine 8
+// refuses them.
+bool ParseKeywords(std::string_view text, SerialLine& line)
 {
-    bool any = false;
+    bool stopGiven = false;
     while (!(text = TrimBlanks(text)).empty()) {
         const std::size_t end = text.find_first_of(" \t");
         const std::string_view item = text.substr(0, end);
@@ -481,9 +484,8 @@ bool ParseKeywords(std::string_view text, SerialLine& line, bool& stopGiven)
         if (eq == std::string_view::npos) return false;
         const std::string_view key = item.substr(0, eq);
         const std::string_view value = item.substr(eq + 1);
-        any = true;
         if (EqualsNoCase(key, "baud")) {
-            const auto baud = ParseBaud(value);
+            const auto baud = ParseNumber(value);
             if (!baud) return false;
             line.baudRate = *baud;
         } else if (EqualsNoCase(key, "parity")) {
@@ -523,9 +525,11 @@ bool ParseKeywords(std::string_view text, SerialLine& line, bool& stopGiven)
             return false;
         }
     }
-    return any;
+    if (!stopGiven) line.stopBits = line.baudRate == 110 ? 2 : 0;
+    return true;
 }
 
+// An empty text (which Wine takes for an empty keyword list) is refused.
 bool ParseMode(std::string_view text, SerialLine& line)
 {
     text = TrimBlanks(text);
@@ -537,15 +541,7 @@ bool ParseMode(std::string_view text, SerialLine& line)
         text = TrimBlanks(text.substr(at));
     }
     if (text.empty()) return false;
-    // Flow control is off unless the text turns it on.
-    line.outxCtsFlow = line.rtsHandshake = line.outX = line.inX = false;
-    bool stopGiven = false;
-    const bool parsed = text.find('=') != std::string_view::npos ? ParseKeywords(text, line, stopGiven)
-                                                                  : ParsePositional(text, line, stopGiven);
-    if (!parsed) return false;
-    // The mode command's rule: 110 baud runs with two stop bits unless told otherwise.
-    if (line.baudRate == 110 && !stopGiven) line.stopBits = 2;
-    return true;
+    return text.find('=') != std::string_view::npos ? ParseKeywords(text, line) : ParsePositional(text, line);
 }
 
 class PosixSerialDevices final : public SerialDevices {

@@ -84,9 +84,12 @@ public:
     PosixSharedSection(const PosixSharedSection&) = delete;
     PosixSharedSection& operator=(const PosixSharedSection&) = delete;
 
-    // `bytes` 0 maps the whole section, as MapViewOfFile does.
     std::unique_ptr<SharedView> Map(bool writable, DWORD bytes) override
     {
+        if (bytes == 0) {
+            SetLastSystemError(syserr::kInvalidParameter);
+            return nullptr;
+        }
         if (writable && !writable_) {
             SetLastSystemError(syserr::kAccessDenied);
             return nullptr;
@@ -96,19 +99,20 @@ public:
             SetLastErrorFromErrno();
             return nullptr;
         }
-        const auto size = static_cast<uint64_t>(info.st_size);
-        const uint64_t length = bytes == 0 ? size : bytes;
-        // A view past the end would fault when touched; the system refuses it.
-        if (length == 0 || length > size) {
+        // A view reaches at most to the end of the section's last page, as
+        // under Wine; a page wholly past the end would fault when touched.
+        const auto page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+        const uint64_t limit = (static_cast<uint64_t>(info.st_size) + page - 1) / page * page;
+        if (bytes > limit) {
             SetLastSystemError(syserr::kAccessDenied);
             return nullptr;
         }
-        void* address = ::mmap(nullptr, length, PROT_READ | (writable ? PROT_WRITE : 0), MAP_SHARED, fd_, 0);
+        void* address = ::mmap(nullptr, bytes, PROT_READ | (writable ? PROT_WRITE : 0), MAP_SHARED, fd_, 0);
         if (address == MAP_FAILED) {
             SetLastErrorFromErrno();
             return nullptr;
         }
-        return std::make_unique<PosixSharedView>(address, static_cast<std::size_t>(length));
+        return std::make_unique<PosixSharedView>(address, bytes);
     }
 
 private:

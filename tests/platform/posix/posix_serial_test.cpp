@@ -191,6 +191,10 @@ TEST(PosixSerialModes, BuildLineReadsBothFormsOfTheModeString)
             EXPECT_TRUE(SameLine(line, kSerialModeStart));
         }
     }
+    // Wine takes an empty text for an empty list of keywords; the host refuses it.
+    SerialLine line = kSerialModeStart;
+    EXPECT_FALSE(SystemSerialDevices().BuildLine(u" ", line));
+    EXPECT_FALSE(SystemSerialDevices().BuildLine(u"", line));
 }
 
 }  // namespace
