@@ -4,8 +4,10 @@
 #include <cstddef>
 
 #include "platform/engine.h"
+#include "platform/monitor/monitor_abi.h"
 #include "platform/oem/ddi.h"
 #include "platform/oem/drv_hooks.h"
+#include "platform/serial_port.h"
 #include "platform/win32/engine_functions.h"
 
 // The system headers define these names as macros, so our values are taken
@@ -22,10 +24,36 @@ constexpr auto kOurLandscape = lt77::DMORIENT_LANDSCAPE;
 #define LT77_OUR_INDEX(name) constexpr auto kOurIndex##name = lt77::INDEX_Drv##name;
 LT77_DRV_HOOKED_FUNCTIONS(LT77_OUR_INDEX)
 #undef LT77_OUR_INDEX
+namespace mon = lt77::mon;
+constexpr auto kOurPortOffline = mon::PORT_STATUS_OFFLINE;
+constexpr auto kOurPortPaperOut = mon::PORT_STATUS_PAPER_OUT;
+constexpr auto kOurPortDoorOpen = mon::PORT_STATUS_DOOR_OPEN;
+constexpr auto kOurPortUserIntervention = mon::PORT_STATUS_USER_INTERVENTION;
+constexpr auto kOurPortTypeError = mon::PORT_STATUS_TYPE_ERROR;
+constexpr auto kOurPortTypeWarning = mon::PORT_STATUS_TYPE_WARNING;
+constexpr auto kOurPortTypeInfo = mon::PORT_STATUS_TYPE_INFO;
+constexpr auto kOurJobControlDelete = mon::JOB_CONTROL_DELETE;
+constexpr auto kOurJobControlLastPageEjected = mon::JOB_CONTROL_LAST_PAGE_EJECTED;
+constexpr auto kOurJobStatusError = mon::JOB_STATUS_ERROR;
+constexpr auto kOurJobStatusDeleting = mon::JOB_STATUS_DELETING;
+constexpr auto kOurJobStatusRestart = mon::JOB_STATUS_RESTART;
+constexpr auto kOurAttributeWorkOffline = mon::PRINTER_ATTRIBUTE_WORK_OFFLINE;
+constexpr auto kOurAttributeEnableBidi = mon::PRINTER_ATTRIBUTE_ENABLE_BIDI;
+constexpr auto kOurAttributeRawOnly = mon::PRINTER_ATTRIBUTE_RAW_ONLY;
+constexpr auto kOurPrinterAccessUse = mon::PRINTER_ACCESS_USE_RIGHTS;
+constexpr auto kOurParQueryInformation = mon::IOCTL_PAR_QUERY_INFORMATION;
+constexpr auto kOurParQueryDeviceId = mon::IOCTL_PAR_QUERY_DEVICE_ID;
+constexpr auto kOurParallelOffLine = mon::PARALLEL_OFF_LINE;
+constexpr auto kOurParallelPowerOff = mon::PARALLEL_POWER_OFF;
+constexpr auto kOurCtsOn = lt77::MS_CTS_ON;
 }  // namespace
 
 #include <windows.h>
 #include <winddi.h>
+#include <winspool.h>
+#include <winsplp.h>
+#include <winioctl.h>
+#include <ntddpar.h>
 
 #define LT77_SAME_SIZE(ours, theirs) \
     static_assert(sizeof(lt77::ours) == sizeof(::theirs), #ours " differs in size from the system's " #theirs)
@@ -151,3 +179,85 @@ LT77_DRV_HOOKED_FUNCTIONS(LT77_SAME_INDEX)
 #undef LT77_SAME_INDEX
 LT77_SAME_VALUE(lt77::win32::ENG_PAL_INDEXED, PAL_INDEXED);
 LT77_SAME_VALUE(lt77::win32::ENG_PAL_BGR, PAL_BGR);
+
+// The monitor's records. MONITOR2 is checked field by field rather than by
+// size: mingw's table goes on past ours with the entries of later systems.
+LT77_SAME_SIZE(mon::COMMTIMEOUTS, COMMTIMEOUTS);
+LT77_SAME_OFFSET(mon::COMMTIMEOUTS, COMMTIMEOUTS, ReadTotalTimeoutMultiplier);
+LT77_SAME_OFFSET(mon::COMMTIMEOUTS, COMMTIMEOUTS, ReadTotalTimeoutConstant);
+LT77_SAME_OFFSET(mon::COMMTIMEOUTS, COMMTIMEOUTS, WriteTotalTimeoutMultiplier);
+LT77_SAME_OFFSET(mon::COMMTIMEOUTS, COMMTIMEOUTS, WriteTotalTimeoutConstant);
+
+LT77_SAME_SIZE(mon::FILETIME, FILETIME);
+LT77_SAME_OFFSET(mon::FILETIME, FILETIME, dwHighDateTime);
+
+LT77_SAME_SIZE(mon::MONITORREG, MONITORREG);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpCreateKey);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpOpenKey);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpCloseKey);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpDeleteKey);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpEnumKey);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpQueryInfoKey);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpSetValue);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpDeleteValue);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpEnumValue);
+LT77_SAME_OFFSET(mon::MONITORREG, MONITORREG, fpQueryValue);
+
+LT77_SAME_SIZE(mon::MONITORINIT, MONITORINIT);
+LT77_SAME_OFFSET(mon::MONITORINIT, MONITORINIT, hSpooler);
+LT77_SAME_OFFSET(mon::MONITORINIT, MONITORINIT, hckRegistryRoot);
+LT77_SAME_OFFSET(mon::MONITORINIT, MONITORINIT, pMonitorReg);
+LT77_SAME_OFFSET(mon::MONITORINIT, MONITORINIT, bLocal);
+LT77_SAME_OFFSET(mon::MONITORINIT, MONITORINIT, pszServerName);
+
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnEnumPorts);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnOpenPort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnOpenPortEx);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnStartDocPort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnWritePort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnReadPort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnEndDocPort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnClosePort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnAddPort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnAddPortEx);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnConfigurePort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnDeletePort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnGetPrinterDataFromPort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnSetPortTimeOuts);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnXcvOpenPort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnXcvDataPort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnXcvClosePort);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnShutdown);
+LT77_SAME_OFFSET(mon::MONITOR2, MONITOR2, pfnSendRecvBidiDataFromPort);
+static_assert(sizeof(lt77::mon::MONITOR2) == offsetof(::MONITOR2, pfnSendRecvBidiDataFromPort) + sizeof(void*),
+              "MONITOR2 must end with the bidirectional entry");
+
+LT77_SAME_SIZE(mon::PORT_INFO_3W, PORT_INFO_3W);
+LT77_SAME_OFFSET(mon::PORT_INFO_3W, PORT_INFO_3W, pszStatus);
+LT77_SAME_OFFSET(mon::PORT_INFO_3W, PORT_INFO_3W, dwSeverity);
+
+LT77_SAME_SIZE(mon::DOC_INFO_1W, DOC_INFO_1W);
+LT77_SAME_OFFSET(mon::DOC_INFO_1W, DOC_INFO_1W, pOutputFile);
+LT77_SAME_OFFSET(mon::DOC_INFO_1W, DOC_INFO_1W, pDatatype);
+
+LT77_SAME_VALUE(kOurPortOffline, PORT_STATUS_OFFLINE);
+LT77_SAME_VALUE(kOurPortPaperOut, PORT_STATUS_PAPER_OUT);
+LT77_SAME_VALUE(kOurPortDoorOpen, PORT_STATUS_DOOR_OPEN);
+LT77_SAME_VALUE(kOurPortUserIntervention, PORT_STATUS_USER_INTERVENTION);
+LT77_SAME_VALUE(kOurPortTypeError, PORT_STATUS_TYPE_ERROR);
+LT77_SAME_VALUE(kOurPortTypeWarning, PORT_STATUS_TYPE_WARNING);
+LT77_SAME_VALUE(kOurPortTypeInfo, PORT_STATUS_TYPE_INFO);
+LT77_SAME_VALUE(kOurJobControlDelete, JOB_CONTROL_DELETE);
+LT77_SAME_VALUE(kOurJobControlLastPageEjected, JOB_CONTROL_LAST_PAGE_EJECTED);
+LT77_SAME_VALUE(kOurJobStatusError, JOB_STATUS_ERROR);
+LT77_SAME_VALUE(kOurJobStatusDeleting, JOB_STATUS_DELETING);
+LT77_SAME_VALUE(kOurJobStatusRestart, JOB_STATUS_RESTART);
+LT77_SAME_VALUE(kOurAttributeWorkOffline, PRINTER_ATTRIBUTE_WORK_OFFLINE);
+LT77_SAME_VALUE(kOurAttributeEnableBidi, PRINTER_ATTRIBUTE_ENABLE_BIDI);
+LT77_SAME_VALUE(kOurAttributeRawOnly, PRINTER_ATTRIBUTE_RAW_ONLY);
+LT77_SAME_VALUE(kOurPrinterAccessUse, PRINTER_ACCESS_USE);
+LT77_SAME_VALUE(kOurParQueryInformation, IOCTL_PAR_QUERY_INFORMATION);
+LT77_SAME_VALUE(kOurParQueryDeviceId, IOCTL_PAR_QUERY_DEVICE_ID);
+LT77_SAME_VALUE(kOurParallelOffLine, PARALLEL_OFF_LINE);
+LT77_SAME_VALUE(kOurParallelPowerOff, PARALLEL_POWER_OFF);
+LT77_SAME_VALUE(kOurCtsOn, MS_CTS_ON);
