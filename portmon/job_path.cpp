@@ -126,6 +126,7 @@ BOOL VaveriOpenPortEx(Monitor& monitor, HANDLE hMonitorPort, const WCHAR* pszPor
         return kBoolFalse;
     }
     const std::u16string_view portName = WideArg(pszPortName);
+    TraceScope scope(monitor, "VaveriOpenPortEx", Narrow(portName));
     IniPort* port = nullptr;
     {
         SpoolerSectionLock lock(monitor.spoolerSection);
@@ -191,6 +192,7 @@ BOOL VaveriStartDocPort(Monitor& monitor, HANDLE hPort, const WCHAR* pPrinterNam
         return kBoolFalse;
     }
     const std::string name = Narrow(port->portName);
+    TraceScope scope(monitor, "VaveriStartDocPort", name);
 
     port->Set(PP_INSTARTDOC);
     PortTypeLock typeLock(monitor, *port);
@@ -266,6 +268,7 @@ BOOL VaveriWritePort(Monitor& monitor, HANDLE hPort, const BYTE* pBuffer, DWORD 
         return kBoolFalse;
     }
     const std::string name = Narrow(port->portName);
+    TraceScope scope(monitor, "VaveriWritePort", name);
     BYTE* bytes = const_cast<BYTE*>(pBuffer);
     DWORD chunk = ChunkBytes(*port, cbBuf);
 
@@ -367,6 +370,7 @@ BOOL VaveriEndDocPort(Monitor& monitor, HANDLE hPort)
         return kBoolFalse;
     }
     const std::string name = Narrow(port->portName);
+    TraceScope scope(monitor, "VaveriEndDocPort", name);
     const HeadJob head = HeadJobOf(monitor, *port);
     if (!head.present) Trace(monitor, "VaveriEndDocPort : there's no print job!!! \r\n");
     if (port->lower.pfnEndDocPort && !port->lower.pfnEndDocPort(port->hPort))
@@ -388,6 +392,7 @@ BOOL VaveriClosePort(Monitor& monitor, HANDLE hPort)
         SetLastSystemError(syserr::kInvalidParameter);
         return kBoolFalse;
     }
+    TraceScope scope(monitor, "VaveriClosePort", Narrow(port->portName));
     port->Clear(PP_INSTARTDOC);
     StopUStatusThread(monitor, *port);
     ReleaseStatusChannel(monitor, *port, 500, 500);

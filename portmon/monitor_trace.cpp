@@ -28,6 +28,14 @@ void Trace(Monitor& monitor, const char* format, ...)
 
 std::string Narrow(std::u16string_view text) { return Utf16ToUtf8(text); }
 
+TraceScope::TraceScope(Monitor& monitor, const char* operation, const std::string& port)
+    : monitor_(monitor), operation_(operation), port_(port)
+{
+    Trace(monitor_, "%s : [%s] START \r\n", operation_, port_.c_str());
+}
+
+TraceScope::~TraceScope() { Trace(monitor_, "%s : [%s] END \r\n", operation_, port_.c_str()); }
+
 void DeleteMonitorTraceFiles(Monitor& monitor)
 {
     if (monitor.traceFolder.empty()) return;

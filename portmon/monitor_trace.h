@@ -19,6 +19,20 @@ void Trace(Monitor& monitor, const char* format, ...);
 // A wide name as UTF-8 for the trace.
 std::string Narrow(std::u16string_view text);
 
+// The start and end lines of an operation on a port.
+class TraceScope {
+public:
+    TraceScope(Monitor& monitor, const char* operation, const std::string& port);
+    ~TraceScope();
+    TraceScope(const TraceScope&) = delete;
+    TraceScope& operator=(const TraceScope&) = delete;
+
+private:
+    Monitor& monitor_;
+    const char* operation_;
+    std::string port_;
+};
+
 // Deletes the ".BIN" and ".LOG" files of the trace folder.
 void DeleteMonitorTraceFiles(Monitor& monitor);
 
