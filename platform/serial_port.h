@@ -55,7 +55,10 @@ public:
     virtual std::optional<DWORD> ModemStatus() = 0;
     // Overlapped read and write, waited for until they complete under the
     // device's time-outs. False with the system error set on failure;
-    // `done` holds the bytes moved either way.
+    // `done` holds the bytes moved either way. Running out of time is no
+    // failure: the operation completes with the bytes moved by then, maybe
+    // none, as on Windows (where Wine reports ERROR_TIMEOUT, the Windows
+    // implementation turns it into the same).
     virtual bool Read(std::span<uint8_t> out, DWORD& done) = 0;
     virtual bool Write(std::span<const uint8_t> bytes, DWORD& done) = 0;
 };
