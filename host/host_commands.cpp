@@ -17,7 +17,10 @@
 #include "host/picture_file.h"
 #include "platform/platform.h"
 #include "platform/process.h"
+#include "platform/shared_memory.h"
 #include "platform/typed_value.h"
+#include "common/status_record.h"
+#include "common/utf.h"
 
 #if !defined(_WIN32)
 #include <csignal>
@@ -41,6 +44,8 @@ constexpr const char* kUsage =
     "  install-image NAME PICTURE                    a PNG or BMP as NAME.bin for text keys and coupons\n"
     "  picture STREAM OUT                            what the printer would print of a spool or journal file\n"
     "  main-job                                      the sample receipt on a fresh queue\n"
+    "  print-receipt QUEUE [--job N]                 the sample receipt on an existing queue\n"
+    "  show-status QUEUE                             the shared status record, as an application reads it\n"
     "  set-port PORT KEY VALUE                       HostAddress, PortNumber, ParallelStatus, DeviceId, OutputFolder\n"
     "  spooler QUEUE... [--once] [--monitor PATH]    send spooled jobs through the port monitor until stopped\n";
 
@@ -194,6 +199,26 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
     }
 #endif
     if (command == "main-job") return RunMainJob(out, err);
+    if (command == "print-receipt" && need(1)) {
+        const auto job = static_cast<DWORD>(Number(args.options["--job"]).value_or(1));
+        const int rc = PrintSampleReceipt(args.positional[1], job, out, err);
+#if !defined(_WIN32)
+        if (rc == 0) MarkJobSpooled(args.positional[1], job);
+#endif
+        return rc;
+    }
+    if (command == "show-status" && need(1)) {
+        DWORD error = 0;
+        auto section = SystemSharedMemory().Open(StatusSectionName(Utf8ToUtf16(args.positional[1])), false, error);
+        auto view = section ? section->Map(false, static_cast<DWORD>(kStatusRecordBytes)) : nullptr;
+        if (!view) return Fail(err, "no status record for " + args.positional[1] + " (error " + std::to_string(error) + ")");
+        const auto bytes = view->Bytes();
+        char line[96];
+        std::snprintf(line, sizeof(line), "block %02X %02X %02X %02X, port status %u\n", bytes[0], bytes[1], bytes[2],
+                      bytes[3], static_cast<unsigned>(bytes[4] | bytes[5] << 8 | bytes[6] << 16 | bytes[7] << 24));
+        out << line;
+        return 0;
+    }
     if (command == "set-text-key" && need(3)) {
         const auto index = Number(args.positional[2]);
         if (!index) return Fail(err, "the index must be a number");

@@ -132,7 +132,69 @@ std::optional<std::string> InstallTextKeys(const std::string& queue, const Raste
     return InstallImageFile("COUPON1", RasterCommandFor(coupon));
 }
 
+std::optional<std::string> WriteSettings(const std::string& queue, const std::array<uint8_t, kSettingsCount>& values)
+{
+    return SetPrinterData(queue, kPropertiesKey, kMiscValue,
+                          PrinterDataValue{REG_BINARY_TYPE, std::vector<uint8_t>(values.begin(), values.end())});
+}
+
+// The receipt's settings, logo and text keys on an existing queue; the logo
+// goes through a file, as an application would load it.
+std::optional<RasterPicture> SetUpReceiptQueue(const std::string& queue, std::array<uint8_t, kSettingsCount>& settings,
+                                               std::ostream& err)
+{
+    // The trace and the journal on so that the run leaves both; error
+    // diffusion for the photo.
+    settings = DefaultSettings();
+    settings[IDX_TRACE_ON] = 1;
+    settings[IDX_JOURNAL_ON] = 1;
+    settings[IDX_HALFTONE] = 1;
+    settings[IDX_TEXT_KEY_ON] = 1;
+    settings[IDX_DRAWER1_AFTER] = 1;  // the drawer opens when the receipt is done
+    if (auto e = WriteSettings(queue, settings)) {
+        err << "lt77host: " << *e << '\n';
+        return std::nullopt;
+    }
+    const std::string logoPath = HostPathOf("C:\\Users\\Public\\logo") + PictureExtension();
+    std::filesystem::create_directories(std::filesystem::path(logoPath).parent_path());
+    if (const std::string e = WritePicture(MakeLogo(), logoPath); !e.empty()) {
+        err << "lt77host: " << e << '\n';
+        return std::nullopt;
+    }
+    const auto read = ReadPicture(logoPath);
+    if (const auto* e = std::get_if<std::string>(&read)) {
+        err << "lt77host: " << *e << '\n';
+        return std::nullopt;
+    }
+    const RasterPicture logo = std::get<RasterPicture>(read);
+    if (auto e = InstallTextKeys(queue, logo)) {
+        err << "lt77host: " << *e << '\n';
+        return std::nullopt;
+    }
+    return logo;
+}
+
 }  // namespace
+
+int PrintSampleReceipt(const std::string& queue, DWORD jobId, std::ostream& out, std::ostream& err)
+{
+    std::array<uint8_t, kSettingsCount> settings{};
+    const auto logo = SetUpReceiptQueue(queue, settings, err);
+    if (!logo) return 1;
+    std::string error;
+    auto plugin = LoadedPlugin::Load(DefaultPluginPath(), error);
+    if (!plugin) {
+        err << "lt77host: " << error << '\n';
+        return 1;
+    }
+    JobRequest request;
+    request.queue = queue;
+    request.jobId = jobId;
+    request.document = u"Sample receipt";
+    request.bitsPerPixel = 8;
+    request.drawPage = [&logo](DeviceContext& dc, int) { DrawReceipt(dc, *logo); };
+    return ReportJob(RunJob(*plugin, request), out, err);
+}
 
 int RunMainJob(std::ostream& out, std::ostream& err)
 {
@@ -141,41 +203,12 @@ int RunMainJob(std::ostream& out, std::ostream& err)
         err << "lt77host: " << *e << '\n';
         return 1;
     }
-    // The trace and the journal on so that the run leaves both; error
-    // diffusion for the photo.
-    auto settings = DefaultSettings();
-    settings[IDX_TRACE_ON] = 1;
-    settings[IDX_JOURNAL_ON] = 1;
-    settings[IDX_HALFTONE] = 1;
-    settings[IDX_TEXT_KEY_ON] = 1;
-    settings[IDX_DRAWER1_AFTER] = 1;  // the drawer opens when the receipt is done
-    auto write = [&](const std::array<uint8_t, kSettingsCount>& values) {
-        return SetPrinterData(queue, kPropertiesKey, kMiscValue,
-                              PrinterDataValue{REG_BINARY_TYPE, std::vector<uint8_t>(values.begin(), values.end())});
-    };
-    if (auto e = write(settings)) {
-        err << "lt77host: " << *e << '\n';
-        return 1;
-    }
+    std::array<uint8_t, kSettingsCount> settings{};
+    const auto loaded = SetUpReceiptQueue(queue, settings, err);
+    if (!loaded) return 1;
+    const RasterPicture& logo = *loaded;
     out << "queue file:   " << QueueFilePath(queue) << '\n';
-
-    // The logo goes through a file, as an application would load it.
-    const std::string logoPath = HostPathOf("C:\\Users\\Public\\logo") + PictureExtension();
-    std::filesystem::create_directories(std::filesystem::path(logoPath).parent_path());
-    if (const std::string e = WritePicture(MakeLogo(), logoPath); !e.empty()) {
-        err << "lt77host: " << e << '\n';
-        return 1;
-    }
-    const auto read = ReadPicture(logoPath);
-    if (const auto* e = std::get_if<std::string>(&read)) {
-        err << "lt77host: " << *e << '\n';
-        return 1;
-    }
-    const RasterPicture logo = std::get<RasterPicture>(read);
-    if (auto e = InstallTextKeys(queue, logo)) {
-        err << "lt77host: " << *e << '\n';
-        return 1;
-    }
+    auto write = [&](const std::array<uint8_t, kSettingsCount>& values) { return WriteSettings(queue, values); };
 
     std::string error;
     auto plugin = LoadedPlugin::Load(DefaultPluginPath(), error);

@@ -1,11 +1,89 @@
 #!/bin/sh
 # Builds the Linux target and runs the sample receipt through the rendering
-# plug-in under the test host; prints where the outputs are.
+# plug-in under the test host; then the whole road to a printer: the
+# virtual LT-77 on loopback TCP, the host's spooler with the port monitor,
+# the cover opened and closed at the printer. Prints where the outputs are.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j2
+BUILD=build/linux
 ROOT="${LT77_HOST_ROOT:-$PWD/build/linux/hostroot}"
 rm -rf "$ROOT"
-exec build/linux/host/lt77host --root "$ROOT" main-job
+HOST="$BUILD/host/lt77host --root $ROOT"
+$HOST main-job
+
+echo
+echo "== through the port monitor to the virtual printer"
+PRINTER="$ROOT/printer"
+mkdir -p "$PRINTER"
+"$BUILD/vprinter/lt77printer" --tcp-port 0 --control "$PRINTER/control" --jobs "$PRINTER/jobs" \
+    --log "$PRINTER/bytes.log" >"$PRINTER/printer.out" 2>&1 &
+PRINTER_PID=$!
+SPOOLER_PID=
+stop() {
+    [ -n "$SPOOLER_PID" ] && kill "$SPOOLER_PID" 2>/dev/null && wait "$SPOOLER_PID" 2>/dev/null
+    kill "$PRINTER_PID" 2>/dev/null && wait "$PRINTER_PID" 2>/dev/null
+    return 0
+}
+trap stop EXIT
+
+# Waits up to 10 s for a command's output to contain a text.
+await() {
+    text="$1"; shift
+    for _ in $(seq 100); do
+        if "$@" 2>/dev/null | grep -q -- "$text"; then return 0; fi
+        sleep 0.1
+    done
+    echo "main job: gave up waiting for '$text' from: $*" >&2
+    return 1
+}
+await tcp-port cat "$PRINTER/printer.out"
+TCP_PORT=$(awk '/^tcp-port/ {print $2}' "$PRINTER/printer.out")
+echo "virtual printer on 127.0.0.1:$TCP_PORT, its byte log $PRINTER/bytes.log"
+
+QUEUE="LT-77 Net"
+PORT=IP_127.0.0.1
+$HOST create-queue "$QUEUE" --port $PORT >/dev/null
+$HOST set-port $PORT HostAddress 127.0.0.1
+$HOST set-port $PORT PortNumber "$TCP_PORT"
+$HOST spooler "$QUEUE" >"$ROOT/spooler.log" 2>&1 &
+SPOOLER_PID=$!
+await "opened $PORT" cat "$ROOT/spooler.log"
+await "block 10 00 00 0F, port status 0" $HOST show-status "$QUEUE"
+
+receipt() {
+    $HOST print-receipt "$QUEUE" --job "$1" >/dev/null
+    await "job $1:" cat "$ROOT/spooler.log"
+    grep "job $1:" "$ROOT/spooler.log"
+}
+show() {
+    $HOST show-queue "$QUEUE" | grep '^# port'
+    echo "  shared record: $($HOST show-status "$QUEUE")"
+}
+
+echo "-- the sample receipt"
+receipt 1
+await job-0001.png ls "$PRINTER/jobs"
+show
+
+echo "-- the printer's cover is opened"
+"$BUILD/vprinter/lt77printer" control "$PRINTER/control" cover open
+await "status 7" $HOST show-queue "$QUEUE"
+show
+echo "-- the next receipt is refused and leaves the queue"
+receipt 2
+$HOST show-queue "$QUEUE" | grep '^# job' || echo "  (no job left in the queue)"
+
+echo "-- the cover is closed"
+"$BUILD/vprinter/lt77printer" control "$PRINTER/control" cover close
+await "status 0 severity 3" $HOST show-queue "$QUEUE"
+show
+receipt 3
+await job-0002.png ls "$PRINTER/jobs"
+
+echo
+echo "what the printer printed:"
+for png in "$PRINTER"/jobs/*.png; do echo "  $png"; done
+echo "the monitor's trace: $ROOT/drive_c/temp/LT-77"
