@@ -116,6 +116,7 @@ BOOL LowerGetPrinterData(HANDLE hPort, DWORD ControlID, WCHAR*, WCHAR*, DWORD, W
         *returned = 1;
         return kBoolTrue;
     }
+    if (ControlID == mon::IOCTL_PAR_QUERY_DEVICE_ID) ++port->deviceIdQueries;
     if (ControlID == mon::IOCTL_PAR_QUERY_DEVICE_ID && !port->deviceId.empty()) {
         const DWORD n = std::min<DWORD>(cbOut, static_cast<DWORD>(port->deviceId.size()));
         std::memcpy(bytes, port->deviceId.data(), n);

@@ -77,6 +77,7 @@ struct LowerPort {
     std::optional<uint8_t> parallelStatus;
     std::string deviceId = "MFG:LT;MDL:LT-77;";
     int startDocs = 0, endDocs = 0;
+    int deviceIdQueries = 0;
     bool open = true;
 };
 

@@ -258,6 +258,28 @@ TEST_F(MonitorRoadTest, ACoverOpenedAtThePrinterRefusesTheNextJobUntilItCloses)
     EXPECT_EQ(ReadFile(PrintedJobs()[1]), job);
 }
 
+TEST_F(MonitorRoadTest, ACoverOpenedDuringAJobLetsItFinishAndStopsTheNext)
+{
+    MakeQueue("Net", "IP_127.0.0.1");
+    HANDLE port = OpenPort(u"IP_127.0.0.1", u"Net");
+    ASSERT_NE(port, nullptr);
+    ASSERT_TRUE(Eventually([&] { return SharedRecord(u"Net") == Bytes{0x10, 0x00, 0x00, 0x0F, 0, 0, 0, 0}; }));
+    const Bytes job = Pattern(20000);
+    ASSERT_TRUE(StartDoc(port, "Net", 1));
+    DWORD written = 0;
+    ASSERT_TRUE(monitor_->pfnWritePort(port, const_cast<uint8_t*>(job.data()), 10000, &written));
+    EXPECT_EQ(Control("cover open").substr(0, 2), "ok");
+    // The status thread does not poll while a document is sent.
+    ASSERT_TRUE(monitor_->pfnWritePort(port, const_cast<uint8_t*>(job.data() + 10000), 10000, &written));
+    EXPECT_EQ(written, 10000u);
+    EXPECT_TRUE(monitor_->pfnEndDocPort(port));
+    ASSERT_TRUE(Eventually([&] { return PrintedJobs().size() == 1; }));
+    EXPECT_EQ(ReadFile(PrintedJobs()[0]), job);
+    ASSERT_TRUE(PortStatusBecomes("IP_127.0.0.1", "7 severity 1"));
+    EXPECT_FALSE(StartDoc(port, "Net", 2));
+    EXPECT_FALSE(JobInQueue("Net", 2));
+}
+
 TEST_F(MonitorRoadTest, GarbageAndShortRepliesNeitherCrashNorStick)
 {
     MakeQueue("Net", "IP_127.0.0.1");

@@ -103,14 +103,18 @@ TEST_F(MonitorTest, ParallelAndUsbAvailabilityComesFromDeviceQueries)
         std::optional<uint8_t> status;
         std::string deviceId;
         bool available;
+        int deviceIdQueries;
     } cases[] = {
-        {std::nullopt, "MFG:LT;", false}, {0x00, "", true},        {0x08, "MFG:LT;", false},
-        {0x18, "MFG:LT;", false},         {0x10, "MFG:LT;", true}, {0x10, "", false},
+        {std::nullopt, "MFG:LT;", false, 0}, {0x00, "", true, 0},        {0x08, "MFG:LT;", false, 0},
+        {0x18, "MFG:LT;", false, 0},         {0x10, "MFG:LT;", true, 1}, {0x10, "", false, 1},
     };
     for (const auto& c : cases) {
-        lower_.Port(u"LPT1:").parallelStatus = c.status;
-        lower_.Port(u"LPT1:").deviceId = c.deviceId;
+        LowerPort& port = lower_.Port(u"LPT1:");
+        port.parallelStatus = c.status;
+        port.deviceId = c.deviceId;
+        port.deviceIdQueries = 0;
         EXPECT_EQ(IsPrinterAvailable(monitor_, *lpt), c.available);
+        EXPECT_EQ(port.deviceIdQueries, c.deviceIdQueries);
     }
     lower_.Port(u"USB001").deviceId = "";
     EXPECT_FALSE(IsPrinterAvailable(monitor_, *usb));
