@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "common/ascii_case.h"
+
 #include "platform/process.h"
 #include "portmon/channels.h"
 #include "portmon/monitor_trace.h"
@@ -9,21 +11,6 @@
 
 namespace lt77::portmon {
 namespace {
-
-char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool EqualNoCase(std::u16string_view a, std::u16string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
-
-bool StartsNoCase(std::u16string_view name, std::u16string_view prefix)
-{
-    return name.size() >= prefix.size() && EqualNoCase(name.substr(0, prefix.size()), prefix);
-}
 
 bool EndsWithColon(std::u16string_view name) { return !name.empty() && name.back() == u':'; }
 
@@ -70,18 +57,18 @@ std::u16string_view WideArg(const WCHAR* text) { return text ? std::u16string_vi
 
 bool IsNETPort(Monitor& monitor, std::u16string_view portName)
 {
-    if (StartsNoCase(portName, u"IP_")) return true;
+    if (StartsWithNoCase(portName, u"IP_")) return true;
     uint32_t address = 0;
     return monitor.sys.sockets.ParseIPv4(portName, address);
 }
 
 DWORD GetSupportedPortType(Monitor& monitor, std::u16string_view portName)
 {
-    if (StartsNoCase(portName, u"COM") && EndsWithColon(portName)) return PORT_TYPE_SERIAL;
-    if (StartsNoCase(portName, u"LPT") && EndsWithColon(portName)) return PORT_TYPE_PARALLEL;
-    if (StartsNoCase(portName, u"USB")) return PORT_TYPE_USB;
+    if (StartsWithNoCase(portName, u"COM") && EndsWithColon(portName)) return PORT_TYPE_SERIAL;
+    if (StartsWithNoCase(portName, u"LPT") && EndsWithColon(portName)) return PORT_TYPE_PARALLEL;
+    if (StartsWithNoCase(portName, u"USB")) return PORT_TYPE_USB;
     if (IsNETPort(monitor, portName)) return PORT_TYPE_NETWORK;
-    if (StartsNoCase(portName, u"FILE")) return PORT_TYPE_FILE;
+    if (StartsWithNoCase(portName, u"FILE")) return PORT_TYPE_FILE;
     return PORT_TYPE_NONE;
 }
 
@@ -106,7 +93,7 @@ IniPort* FindPort(Monitor& monitor, std::u16string_view portName)
     CheckInSpoolerSection(monitor);
     if (portName.empty()) return nullptr;
     for (IniPort* p = monitor.ports.get(); p != nullptr; p = p->next.get())
-        if (EqualNoCase(p->portName, portName)) return p;
+        if (EqualsNoCase(p->portName, portName)) return p;
     return nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include <algorithm>
 
+#include "common/ascii_case.h"
+
 #include "platform/system_error.h"
 #include "portmon/channels.h"
 #include "portmon/monitor_trace.h"
@@ -16,14 +18,6 @@ constexpr size_t kDeviceNameMaxChars = 259;
 constexpr int kQueueLooks = 10;
 constexpr DWORD kQueueLookPauseMs = 100;
 
-char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool EqualNoCase(std::u16string_view a, std::u16string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Lower(x) == Lower(y); });
-}
-
 std::u16string DeviceName(std::u16string_view portName)
 {
     std::u16string device(portName);
@@ -36,7 +30,7 @@ std::u16string AliasOf(std::u16string_view device) { return kAliasPrefix + std::
 
 bool IsSerialName(std::u16string_view name)
 {
-    return name.size() >= 4 && EqualNoCase(name.substr(0, 3), u"COM") && name.back() == u':';
+    return name.size() >= 4 && StartsWithNoCase(name, u"COM") && name.back() == u':';
 }
 
 // The caller's identity comes back on every path that dropped it.
@@ -69,7 +63,7 @@ bool ValidateDosDevicePort(Monitor& monitor, IniPort& port)
     if (!targets) return true;
     const std::u16string redirection = kSpoolerPipePrefix + device;
     const auto target = std::find_if(targets->begin(), targets->end(),
-                                     [&](const std::u16string& t) { return !EqualNoCase(t, redirection); });
+                                     [&](const std::u16string& t) { return !EqualsNoCase(t, redirection); });
     if (target == targets->end()) {
         SetLastSystemError(syserr::kFileNotFound);
         return false;
