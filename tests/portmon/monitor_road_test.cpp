@@ -98,7 +98,8 @@ protected:
 
     void TearDown() override
     {
-        for (HANDLE port : open_) monitor_->pfnClosePort(port);
+        if (library_)
+            for (HANDLE port : open_) monitor_->pfnClosePort(port);
         lower_.reset();
         library_.reset();
         if (printer_) printer_->RequestStop();
@@ -363,6 +364,35 @@ TEST_F(MonitorRoadTest, ASerialPrinterOnAPseudoTerminalReportsAndPrints)
     EXPECT_EQ(ReadFile(PrintedJobs()[0]), job);
     ClosePort(port);
     EXPECT_FALSE(fs::exists(root_ / "dosdevices" / "nonspooled_com1"));
+}
+
+size_t OpenDescriptors()
+{
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
+TEST_F(MonitorRoadTest, ClosedPortsAndAnUnloadedMonitorLeaveNothingOpen)
+{
+    fs::create_directories(root_ / "dosdevices");
+    fs::create_symlink(printer_->PtyPath(), root_ / "dosdevices" / "com2");
+    MakeQueue("Net", "IP_127.0.0.1");
+    MakeQueue("Counter", "COM2:");
+    // The printer's own descriptors for the connections it accepted close
+    // when the monitor's side does; everything else must be as it was.
+    const size_t before = OpenDescriptors();
+    HANDLE net = OpenPort(u"IP_127.0.0.1", u"Net");
+    HANDLE serial = OpenPort(u"COM2:", u"Counter");
+    ASSERT_TRUE(net && serial);
+    ASSERT_TRUE(Eventually([&] { return SharedRecord(u"Net").size() == 8 && SharedRecord(u"Counter").size() == 8; }));
+    ASSERT_TRUE(Print(net, "Net", 1, Pattern(5000)));
+    ASSERT_TRUE(Print(serial, "Counter", 2, Pattern(500)));
+    ClosePort(net);
+    ClosePort(serial);
+    library_.reset();
+    EXPECT_TRUE(Eventually([&] { return OpenDescriptors() == before; }))
+        << OpenDescriptors() << " descriptors open, " << before << " before";
 }
 
 }  // namespace
