@@ -1,9 +1,8 @@
 // The library's entry point on Windows. The monitor needs nothing done at
 // attach or detach (the loaded monitor is a static object, made and ended
-// by the runtime), but it must have an entry of its own: mingw-w64's spoolss
-// import library lists a DllMain, and without ours the runtime's entry
-// would call spoolss's for this library (under Wine an unimplemented stub,
-// and the load fails).
+// by the runtime), but it has an entry of its own, so that no import
+// library's DllMain can become this library's (mingw-w64's spoolss import
+// library lists one, and under Wine it is an unimplemented stub).
 #include <windows.h>
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }

@@ -74,6 +74,23 @@ SetPortFunction SetPortEntry()
     return entry;
 }
 
+using RevertToPrinterSelfFunction = HANDLE(WINAPI*)();
+using ImpersonatePrinterClientFunction = BOOL(WINAPI*)(HANDLE);
+
+// The two identity calls live in spoolss.dll. Linking its import library
+// would also bind OpenPrinterW and the other spooler calls of every program
+// on the monitor's platform parts to spoolss, whose copies are unimplemented
+// under Wine: they are looked up when first needed instead.
+template <class Function>
+Function SpoolssEntry(const char* name)
+{
+    HMODULE spoolss = ::GetModuleHandleW(L"spoolss.dll");
+    if (spoolss == nullptr) spoolss = ::LoadLibraryW(L"spoolss.dll");
+    return spoolss == nullptr
+               ? nullptr
+               : reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(spoolss, name)));
+}
+
 class Win32PortSpooler final : public PortSpooler {
 public:
     DWORD GetJob1(HANDLE printer, DWORD jobId, JobLevel1& out) override
@@ -143,9 +160,25 @@ public:
 
     bool RevertToSelf() override { return ::RevertToSelf() != FALSE; }
 
-    HANDLE RevertToPrinterSelf() override { return ::RevertToPrinterSelf(); }
+    HANDLE RevertToPrinterSelf() override
+    {
+        static const auto entry = SpoolssEntry<RevertToPrinterSelfFunction>("RevertToPrinterSelf");
+        if (entry == nullptr) {
+            ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+            return nullptr;
+        }
+        return entry();
+    }
 
-    bool ImpersonatePrinterClient(HANDLE token) override { return ::ImpersonatePrinterClient(token) != FALSE; }
+    bool ImpersonatePrinterClient(HANDLE token) override
+    {
+        static const auto entry = SpoolssEntry<ImpersonatePrinterClientFunction>("ImpersonatePrinterClient");
+        if (entry == nullptr) {
+            ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+            return false;
+        }
+        return entry(token) != FALSE;
+    }
 };
 
 }  // namespace
