@@ -83,7 +83,12 @@ show
 receipt 3
 await job-0002.png ls "$PRINTER/jobs"
 
+# The monitor empties the trace folder of its logs when it is unloaded, as
+# it always has: keep a copy of the plug-in's and the monitor's traces.
+cp -r "$ROOT/drive_c/temp/LT-77" "$ROOT/traces"
+
 echo
 echo "what the printer printed:"
 for png in "$PRINTER"/jobs/*.png; do echo "  $png"; done
-echo "the monitor's trace: $ROOT/drive_c/temp/LT-77"
+echo "the traces of the plug-in and the monitor (copied before the monitor is unloaded): $ROOT/traces"
+ls "$ROOT/traces" | grep '_LM.LOG' | sed "s|^|  $ROOT/traces/|"
