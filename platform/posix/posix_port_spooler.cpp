@@ -101,10 +101,6 @@ struct PrinterSelfToken {
     uint32_t tag = kTag;
 };
 
-// A queue with no Attributes line is a bidirectional queue, as one set up for
-// this driver and its monitor is.
-constexpr DWORD kDefaultAttributes = mon::PRINTER_ATTRIBUTE_ENABLE_BIDI;
-
 class PosixPortSpooler final : public PortSpooler {
 public:
     DWORD GetJob1(HANDLE printer, DWORD jobId, JobLevel1& out) override
@@ -176,8 +172,7 @@ public:
         if (!queue) return Finish(call, syserr::kInvalidHandle);
         auto loaded = LoadQueue(*queue);
         if (std::holds_alternative<StoreError>(loaded)) return Finish(call, syserr::kInvalidData);
-        const auto text = std::get<StoreFile>(loaded).Get("Queue", "Attributes");
-        const auto value = text ? ParseDword(*text) : std::optional<DWORD>(kDefaultAttributes);
+        const auto value = QueueAttributes(std::get<StoreFile>(loaded));
         if (!value) return Finish(call, syserr::kInvalidData);
         attributes = *value;
         return Finish(call, 0);

@@ -2,6 +2,7 @@
 
 #include "platform/typed_value.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -79,6 +80,23 @@ std::variant<StoreFile, StoreError> LoadQueue(std::string_view queue)
         }
     }
     return loaded;
+}
+
+std::optional<DWORD> QueueAttributes(const StoreFile& queueFile)
+{
+    constexpr DWORD kEnableBidi = 0x800;
+    const auto line = queueFile.Get("Queue", "Attributes");
+    if (!line) return kEnableBidi;
+    std::string_view text = *line;
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    DWORD value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return value;
 }
 
 std::optional<std::string> QueueOfHandle(HANDLE handle)

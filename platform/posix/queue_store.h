@@ -7,7 +7,7 @@
 //   <root>/host/shell-starts.log         programs started through the shell
 //
 // printer.ini holds a [Queue] section (InputBin, Orientation, Access, Port,
-// Driver) and one [PrinterData\<key>] section per printer data key, with
+// Driver, Attributes) and one [PrinterData\<key>] section per printer data key, with
 // values written "binary: 1B 40", "sz: text" or "dword: 7".
 #pragma once
 
@@ -42,6 +42,12 @@ std::string DataSection(std::string_view key);
 // Loads a queue's printer.ini and checks every printer data value in it, so
 // a malformed file is reported before anything uses it.
 std::variant<StoreFile, StoreError> LoadQueue(std::string_view queue);
+
+// The queue's printer attributes, `Attributes` of its [Queue] section; none
+// when the line is malformed. A queue with no such line is a bidirectional
+// queue (PRINTER_ATTRIBUTE_ENABLE_BIDI), as one set up for this driver and
+// its monitor is.
+std::optional<DWORD> QueueAttributes(const StoreFile& queueFile);
 
 // The handle the host's driver core gives the plug-in for its queue: a plain
 // record both sides understand, checked by its tag before use.

@@ -25,6 +25,10 @@ public:
     DWORD ReadPrinterInfo(HANDLE printer, PrinterInfo& out) override;
 };
 
+// The fields of a PRINTER_INFO_2W the spooler filled (GetPrinter or
+// EnumPrinters level 2), copied out of its buffer.
+PrinterInfo PrinterInfoFromLevel2(const void* level2);
+
 class Win32FileSystem final : public FileSystem {
 public:
     std::string WindowsFolder() override;

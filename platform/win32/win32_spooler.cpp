@@ -156,8 +156,14 @@ DWORD Win32Spooler::ReadPrinterInfo(HANDLE printer, PrinterInfo& out)
     std::vector<BYTE> buffer(needed);
     if (!::GetPrinterW(printer, 2, buffer.data(), needed, &needed))
         return static_cast<DWORD>(::GetLastError());
-    const auto& info = *reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-    out = PrinterInfo{};
+    out = PrinterInfoFromLevel2(buffer.data());
+    return 0;
+}
+
+PrinterInfo PrinterInfoFromLevel2(const void* level2)
+{
+    const auto& info = *static_cast<const PRINTER_INFO_2W*>(level2);
+    PrinterInfo out;
     out.serverName = U16FromField(info.pServerName);
     out.printerName = U16FromField(info.pPrinterName);
     out.shareName = U16FromField(info.pShareName);
@@ -177,7 +183,7 @@ DWORD Win32Spooler::ReadPrinterInfo(HANDLE printer, PrinterInfo& out)
     out.status = info.Status;
     out.jobs = info.cJobs;
     out.averagePpm = info.AveragePPM;
-    return 0;
+    return out;
 }
 
 }  // namespace lt77::win32
