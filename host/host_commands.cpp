@@ -8,7 +8,6 @@
 
 #include "common/printer_data_names.h"
 #include "common/settings.h"
-#include "host/card_reader.h"
 #include "host/driver_data.h"
 #include "host/job_report.h"
 #include "host/job_runner.h"
@@ -16,19 +15,16 @@
 #include "common/raster_decoder.h"
 #include "host/page_canvas.h"
 #include "host/picture_file.h"
-#include "host/status_watcher.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/shared_memory.h"
 #include "platform/typed_value.h"
-#include "printer/paper_file.h"
-#include "printer/stream_renderer.h"
 #include "common/status_record.h"
 #include "common/utf.h"
 
+#if !defined(_WIN32)
 #include <csignal>
 
-#if !defined(_WIN32)
 #include "host/spooler_host.h"
 #endif
 
@@ -37,7 +33,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lt77host [--root DIR] COMMAND ...\n"
-    "  create-queue QUEUE [--ticket] [--landscape] [--port PORT] [--bidi]  a queue with no driver settings\n"
+    "  create-queue QUEUE [--ticket] [--landscape] [--port PORT]  a queue with no driver settings\n"
     "  set-data QUEUE VALUE TYPED-VALUE [--key KEY]  e.g. set-data LT-77 StartDoc 'binary: 1B 40'\n"
     "  set-setting QUEUE INDEX VALUE                 one byte of the MISC settings\n"
     "  show-queue QUEUE                              the queue file, checked\n"
@@ -51,9 +47,7 @@ constexpr const char* kUsage =
     "  print-receipt QUEUE [--job N]                 the sample receipt on an existing queue\n"
     "  show-status QUEUE                             the shared status record, as an application reads it\n"
     "  set-port PORT KEY VALUE                       HostAddress, PortNumber, ParallelStatus, DeviceId, OutputFolder\n"
-    "  spooler QUEUE... [--once] [--monitor PATH]    send spooled jobs through the port monitor until stopped\n"
-    "  swipe-card QUEUE --track N TEXT               a card-reader track in the shared status record\n"
-    "  watch-status QUEUE [--count N] [--library PATH]  status changes and tracks through posstatus until stopped\n";
+    "  spooler QUEUE... [--once] [--monitor PATH]    send spooled jobs through the port monitor until stopped\n";
 
 struct Args {
     std::vector<std::string> positional;
@@ -121,7 +115,7 @@ std::unique_ptr<LoadedPlugin> Load(std::ostream& err)
 int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::ostream& err)
 {
     Args args = Split(rawArgs, {"--root", "--job", "--pages", "--copies", "--document", "--key", "--image", "--text",
-                                "--coupon", "--port", "--monitor", "--track", "--count", "--library"});
+                                "--coupon", "--port", "--monitor"});
     if (auto it = args.options.find("--root"); it != args.options.end()) {
         std::error_code ec;
         std::filesystem::create_directories(it->second, ec);
@@ -139,7 +133,6 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         if (args.options.count("--ticket")) setup.inputBin = "Option2";
         if (args.options.count("--landscape")) setup.orientation = "LANDSCAPE_CC270";
         if (args.options.count("--port")) setup.port = args.options["--port"];
-        setup.bidi = args.options.count("--bidi") != 0;
         if (auto e = CreateQueue(args.positional[1], setup)) return Fail(err, *e);
         out << "created queue " << args.positional[1] << '\n';
         return 0;
@@ -226,29 +219,6 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         out << line;
         return 0;
     }
-    if (command == "swipe-card" && need(2)) {
-        const auto track = Number(args.options["--track"]);
-        if (!track) return Fail(err, "give the track: --track 1, 2 or 3");
-        const std::string& text = args.positional[2];
-        if (auto e = SwipeCard(Utf8ToUtf16(args.positional[1]), static_cast<int>(*track),
-                               std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())))
-            return Fail(err, *e);
-        return 0;
-    }
-    if (command == "watch-status" && need(1)) {
-        StatusWatchOptions options;
-        options.queue = args.positional[1];
-        options.libraryPath = args.options.count("--library") ? args.options["--library"] : DefaultStatusLibraryPath();
-        if (args.options.count("--count")) {
-            const auto count = Number(args.options["--count"]);
-            if (!count || *count < 1) return Fail(err, "the count must be 1 or more");
-            options.count = static_cast<unsigned>(*count);
-        }
-        static std::atomic<bool> stop{false};
-        std::signal(SIGINT, [](int) { stop.store(true); });
-        std::signal(SIGTERM, [](int) { stop.store(true); });
-        return WatchStatus(options, stop, out, err);
-    }
     if (command == "set-text-key" && need(3)) {
         const auto index = Number(args.positional[2]);
         if (!index) return Fail(err, "the index must be a number");
@@ -287,14 +257,13 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         std::ifstream in(args.positional[1], std::ios::binary);
         if (!in) return Fail(err, args.positional[1] + ": cannot read the file");
         const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        printer::SystemRenderer renderer;
-        const printer::RenderedJob printed = renderer.Get().Render(bytes);
-        if (printed.paper.Rows() == 0) return Fail(err, args.positional[1] + ": the stream prints nothing");
-        const std::string error = printer::WritePaperFile(printed.paper, args.positional[2]);
+        const DecodedStream decoded = DecodeRasterStream(bytes);
+        if (!decoded.error.empty()) err << "lt77host: " << args.positional[1] << ": " << decoded.error << '\n';
+        if (decoded.picture.height == 0) return Fail(err, args.positional[1] + ": no raster commands in the stream");
+        const std::string error = WritePicture(decoded.picture, args.positional[2]);
         if (!error.empty()) return Fail(err, error);
-        out << args.positional[2] << ": " << printer::kPictureDots << " x " << printed.paper.Rows() << " dots\n"
-            << printed.log.Text();
-        return printed.log.Problems() == 0 ? 0 : 1;
+        out << args.positional[2] << ": " << decoded.picture.width << " x " << decoded.picture.height << " dots\n";
+        return decoded.error.empty() ? 0 : 1;
     }
     err << kUsage;
     return 2;
