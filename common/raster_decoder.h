@@ -1,11 +1,13 @@
-// Reads the raster commands of a printer stream back into a picture: what
-// the printer would print of the page images. The preview program and the
-// journal viewer show journal files with it; the test host writes it as PNG.
+// Reads the raster commands of a printer stream back into dots: one command
+// where it starts (the printer's stream renderer, printer/, draws them on its
+// paper), or every raster division of a stream stacked top to bottom (tests
+// that check what the pipeline sent).
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace lt77 {
@@ -19,36 +21,52 @@ struct RasterPicture {
     uint8_t At(uint32_t x, uint32_t y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
-// Something in the stream besides raster rows.
-struct StreamMark {
-    enum class Kind { PageMark, Cut, Feed, DeviceText, Barcode, Symbol2D };
-    Kind kind;
-    uint32_t row;        // picture row where it happens
-    uint32_t page = 0;   // the page number of a page mark
-    // A line in a resident font (or a barcode or two-dimensional symbol the
-    // printer draws itself): where it starts, its magnification (width and
-    // height factors) and its bytes in the font's code page (the barcode's
-    // data). The picture holds white rows for it: as many as the line feeds,
-    // the bar height, or the symbol's size.
-    uint32_t x = 0;
+// One raster command, read where it starts:
+//   Plane        08 43 52 P 00 00 00 00 dotsL dotsH rowsL rowsH, run-length coded bits
+//                (P 0: the monochrome plane; 4 ... 7: bits 3 ... 0 of the grey level)
+//   DivisionEnd  08 43 52 FF 00 00, which prints the planes stored before it
+//   BitImage     1D 76 30 m xL xH yL yH, then x * y bytes (m: 1 double width, 2 double height, 3 both)
+struct RasterCommand {
+    enum class Kind { Plane, DivisionEnd, BitImage };
+    Kind kind = Kind::Plane;
+    std::size_t size = 0;  // bytes of the stream the command takes
+    uint8_t plane = 0;     // Plane: P; BitImage: m
+    uint32_t bytesPerRow = 0;
     uint32_t rows = 0;
-    uint8_t widthFactor = 1;
-    uint8_t heightFactor = 1;
-    bool doubleByte = false;
-    std::vector<uint8_t> text;
+    std::vector<uint8_t> bits;  // rows * bytesPerRow, bit 7 the leftmost dot, 1 prints
 };
+
+// No printer holds more raster than this in one command; a larger one is
+// refused rather than expanded from a few run-length bytes.
+inline constexpr std::size_t kMaxRasterCommandBytes = 16u << 20;
+
+struct RasterError {
+    std::string text;
+    // The command's sizes run past the end of the stream: a printer would
+    // take every byte that is left as its data.
+    bool runsPastEnd = false;
+};
+
+// Nothing when no raster command starts at `pos`; an error when one starts
+// there but is cut short or malformed.
+using RasterRead = std::variant<std::monostate, RasterCommand, RasterError>;
+RasterRead ReadRasterCommand(std::span<const uint8_t> stream, std::size_t pos);
+
+// The grey level 0 (white) ... 15 (black) of dot x in row y of a division's
+// planes, one plane (monochrome: 0 or 15) or four.
+uint8_t RasterLevel(const std::vector<std::vector<uint8_t>>& planes, uint32_t bytesPerRow, uint32_t x, uint32_t y);
 
 struct DecodedStream {
     RasterPicture picture;
-    std::vector<StreamMark> marks;
     // Set when a raster command was cut short or malformed; what came before
     // it is still in the picture.
     std::string error;
 };
 
-// Stacks every raster division of the stream top to bottom. Greyscale
-// divisions (planes 4-7) become grey levels; the widest division sets the
-// picture's width and narrower ones are padded with white.
+// Stacks every raster division and bit image of the stream top to bottom,
+// skipping all other bytes. Greyscale divisions become grey levels; the
+// widest division sets the picture's width and narrower ones are padded
+// with white.
 DecodedStream DecodeRasterStream(std::span<const uint8_t> stream);
 
 }  // namespace lt77

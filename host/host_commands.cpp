@@ -19,6 +19,8 @@
 #include "platform/process.h"
 #include "platform/shared_memory.h"
 #include "platform/typed_value.h"
+#include "printer/paper_file.h"
+#include "printer/stream_renderer.h"
 #include "common/status_record.h"
 #include "common/utf.h"
 
@@ -257,13 +259,14 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         std::ifstream in(args.positional[1], std::ios::binary);
         if (!in) return Fail(err, args.positional[1] + ": cannot read the file");
         const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const DecodedStream decoded = DecodeRasterStream(bytes);
-        if (!decoded.error.empty()) err << "lt77host: " << args.positional[1] << ": " << decoded.error << '\n';
-        if (decoded.picture.height == 0) return Fail(err, args.positional[1] + ": no raster commands in the stream");
-        const std::string error = WritePicture(decoded.picture, args.positional[2]);
+        printer::SystemRenderer renderer;
+        const printer::RenderedJob printed = renderer.Get().Render(bytes);
+        if (printed.paper.Rows() == 0) return Fail(err, args.positional[1] + ": the stream prints nothing");
+        const std::string error = printer::WritePaperFile(printed.paper, args.positional[2]);
         if (!error.empty()) return Fail(err, error);
-        out << args.positional[2] << ": " << decoded.picture.width << " x " << decoded.picture.height << " dots\n";
-        return decoded.error.empty() ? 0 : 1;
+        out << args.positional[2] << ": " << printer::kPictureDots << " x " << printed.paper.Rows() << " dots\n"
+            << printed.log.Text();
+        return printed.log.Problems() == 0 ? 0 : 1;
     }
     err << kUsage;
     return 2;

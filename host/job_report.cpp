@@ -5,12 +5,11 @@
 #include <filesystem>
 #include <sstream>
 
-#include "common/raster_decoder.h"
 #include "common/trace_files.h"
-#include "host/picture_file.h"
-#include "host/picture_notes.h"
 #include "host/queue_admin.h"
 #include "platform/platform.h"
+#include "printer/paper_file.h"
+#include "printer/stream_renderer.h"
 
 namespace lt77::host {
 namespace {
@@ -45,18 +44,21 @@ int ReportJob(const JobResult& result, std::ostream& out, std::ostream& err)
     }
     out << "spool stream: " << result.spoolPath << " (" << result.spooled.size() << " bytes)\n";
     out << "  " << Hex(result.spooled, 48) << '\n';
-    DecodedStream decoded = DecodeRasterStream(result.spooled);
-    if (!decoded.error.empty()) out << "  the raster in the stream is damaged: " << decoded.error << '\n';
-    if (decoded.picture.height > 0) {
-        DrawDeviceLines(decoded, SystemPlatform());
-        const std::string picture = std::filesystem::path(result.spoolPath).replace_extension(PictureExtension()).string();
-        const std::string error = WritePicture(decoded.picture, picture);
+    printer::SystemRenderer renderer;
+    const printer::RenderedJob printed = renderer.Get().Render(result.spooled);
+    if (printed.paper.Rows() > 0) {
+        const std::string picture =
+            std::filesystem::path(result.spoolPath).replace_extension(printer::PaperFileExtension()).string();
+        const std::string error = printer::WritePaperFile(printed.paper, picture);
         if (error.empty())
-            out << "printed:      " << picture << " (" << decoded.picture.width << " x " << decoded.picture.height
-                << " dots; device-font lines framed in grey)\n";
+            out << "printed:      " << picture << " (" << printer::kPictureDots << " x " << printed.paper.Rows()
+                << " dots: the paper and, at its right, the marks of feeds, cuts and page ends)\n";
         else
             out << "  " << error << '\n';
     }
+    // What the printer did besides printing, and what it could not do.
+    std::istringstream log(printed.log.Text());
+    for (std::string line; std::getline(log, line);) out << "  printer:" << line << '\n';
     // Each job's own trace file: the folder also holds the files of every
     // earlier job of the day.
     char own[16];
