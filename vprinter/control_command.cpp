@@ -76,12 +76,35 @@ std::optional<uint32_t> Number(std::string_view text)
     return value;
 }
 
+// "nv image N PATH" and "nv graphic KEY PATH": the printer's own stored
+// images, as its definition commands would leave them.
+std::optional<ControlCommand> ParseStoredImage(std::span<const std::string_view> words)
+{
+    if (words.size() < 4 || words[0] != "nv") return std::nullopt;
+    ControlCommand command{};
+    command.path = Join(words.subspan(3));
+    if (words[1] == "image") {
+        const std::optional<uint32_t> number = Number(words[2]);
+        if (!number || *number < 1 || *number > 255) return std::nullopt;
+        command.verb = CommandVerb::StoreBitImage;
+        command.count = *number;
+        return command;
+    }
+    if (words[1] == "graphic" && words[2].size() == 2) {
+        command.verb = CommandVerb::StoreGraphic;
+        command.key = std::string(words[2]);
+        return command;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<ControlCommand> ParseControlCommand(std::string_view line)
 {
     const std::vector<std::string_view> words = Words(line);
     if (words.empty()) return std::nullopt;
+    if (words[0] == "nv") return ParseStoredImage(words);
     const std::string all = Join(words);
     const std::string allButLast = Join(std::span(words).first(words.size() - 1));
     for (const VerbName& v : kVerbs) {
@@ -136,6 +159,8 @@ const char* ControlCommandList()
            "  short N                 send only the first N (1-3) bytes of the next block\n"
            "  slow N                  read at most N bytes per second on each channel (0: no limit)\n"
            "  status                  the current block and the counters\n"
+           "  nv image N FILE         a PNG or BMP as stored bit image N (1-255)\n"
+           "  nv graphic KEY FILE     a PNG or BMP as the stored graphic of the two-character KEY\n"
            "  quit                    stop the printer\n";
 }
 

@@ -27,11 +27,15 @@ enum class CommandVerb {
     Slow,     // count: bytes per second a channel reads, 0 for no limit
     Status,
     Quit,
+    StoreBitImage,  // count: the number 1-255; path: a PNG or BMP file
+    StoreGraphic,   // key: two characters; path: a PNG or BMP file
 };
 
 struct ControlCommand {
     CommandVerb verb;
     uint32_t count = 0;
+    std::string key;
+    std::string path;
 };
 
 // Nothing for an unknown command or a count out of range.

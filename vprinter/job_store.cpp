@@ -1,12 +1,14 @@
 #include "vprinter/job_store.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
 
-#include "common/raster_decoder.h"
 #include "host/picture_file.h"
+#include "printer/paper_file.h"
+#include "vprinter/status_block.h"
 
 namespace lt77::vprinter {
 namespace {
@@ -53,6 +55,25 @@ bool WriteBytes(const std::filesystem::path& path, std::span<const uint8_t> byte
     return Publish(path);
 }
 
+// Where the status enable commands were taken out of the job, so that the
+// log's offsets can name bytes of the file as received. The command's first
+// byte occurs nowhere else in it, so a left-to-right search finds what the
+// channel's filter took.
+std::vector<std::size_t> EnableCommandsAt(std::span<const uint8_t> received)
+{
+    std::vector<std::size_t> at;
+    const auto& command = kAsbEnableCommand;
+    for (std::size_t i = 0; i + command.size() <= received.size();) {
+        if (std::equal(command.begin(), command.end(), received.begin() + static_cast<std::ptrdiff_t>(i))) {
+            at.push_back(i);
+            i += command.size();
+        } else {
+            ++i;
+        }
+    }
+    return at;
+}
+
 }  // namespace
 
 JobStore::JobStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
@@ -64,7 +85,23 @@ std::string JobStore::Open()
     if (ec) return folder_.string() + ": " + ec.message();
     for (const auto& entry : std::filesystem::directory_iterator(folder_, ec))
         nextNumber_ = std::max(nextNumber_, JobNumber(entry.path()) + 1);
-    return ec ? folder_.string() + ": " + ec.message() : std::string();
+    if (ec) return folder_.string() + ": " + ec.message();
+    if (!renderer_) renderer_ = std::make_unique<printer::SystemRenderer>();
+    return {};
+}
+
+std::string JobStore::StoreImage(uint32_t number, const std::string& key, const std::string& picturePath)
+{
+    if (!renderer_) return "error the job folder is not open";
+    const auto read = host::ReadPicture(picturePath);
+    if (const auto* e = std::get_if<std::string>(&read)) return "error " + *e;
+    printer::NvImage image = printer::NvImageFromPicture(std::get<RasterPicture>(read));
+    const std::string size = std::to_string(image.width) + " x " + std::to_string(image.height) + " dots";
+    printer::NvImages& stored = renderer_->Get().StoredImages();
+    const bool done = key.empty() ? stored.DefineBitImage(static_cast<uint8_t>(number), std::move(image))
+                                  : stored.DefineGraphic(key, std::move(image));
+    if (!done) return "error the image does not fit the printer's memory";
+    return (key.empty() ? "ok stored bit image " + std::to_string(number) : "ok stored graphic " + key) + ", " + size;
 }
 
 SavedJob JobStore::Save(std::span<const uint8_t> received, std::span<const uint8_t> drawable)
@@ -80,20 +117,37 @@ SavedJob JobStore::Save(std::span<const uint8_t> received, std::span<const uint8
     }
     ++savedCount_;
     job.summary = job.streamPath.string() + ", " + std::to_string(received.size()) + " bytes";
-    const DecodedStream decoded = DecodeRasterStream(drawable);
-    job.error = decoded.error;
-    if (decoded.picture.height == 0) {
-        job.summary += ", no raster to draw";
+    const printer::RenderedJob printed = renderer_->Get().Render(drawable);
+    if (printed.paper.Rows() == 0) {
+        job.summary += ", nothing printed";
     } else {
-        const std::filesystem::path picture = folder_ / (name + host::PictureExtension());
-        std::string written = host::WritePicture(decoded.picture, PartPath(picture).string());
+        const std::filesystem::path picture = folder_ / (name + printer::PaperFileExtension());
+        std::string written = printer::WritePaperFile(printed.paper, PartPath(picture).string());
         if (written.empty() && !Publish(picture)) written = picture.string() + ": cannot write the file";
         if (written.empty()) {
             job.picturePath = picture;
-            job.summary += ", " + picture.string() + " " + std::to_string(decoded.picture.width) + " x " +
-                           std::to_string(decoded.picture.height) + " dots";
+            job.summary += ", " + picture.string() + " " + std::to_string(printer::kPictureDots) + " x " +
+                           std::to_string(printed.paper.Rows()) + " dots";
         } else {
             job.error = written;
+        }
+    }
+    if (!printed.log.Entries().empty()) {
+        const std::vector<std::size_t> enables = EnableCommandsAt(received);
+        const auto receivedOffset = [&enables](std::size_t offset) {
+            for (std::size_t at : enables) {
+                if (at > offset) break;
+                offset += kAsbEnableCommand.size();
+            }
+            return offset;
+        };
+        const std::string text = printed.log.Text(receivedOffset);
+        const std::filesystem::path log = folder_ / (name + ".log");
+        if (WriteBytes(log, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()))) {
+            job.logPath = log;
+            job.summary += ", " + log.string() + " (" + std::to_string(printed.log.Problems()) + " problems)";
+        } else if (job.error.empty()) {
+            job.error = log.string() + ": cannot write the file";
         }
     }
     if (!job.error.empty()) job.summary += " (" + job.error + ")";

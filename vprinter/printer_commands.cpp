@@ -42,6 +42,10 @@ std::string VirtualPrinter::ExecuteCommand(const ControlCommand& command)
     case CommandVerb::Quit:
         stopping_ = true;
         return "ok stopping";
+    case CommandVerb::StoreBitImage:
+        return jobs_.StoreImage(command.count, "", command.path);
+    case CommandVerb::StoreGraphic:
+        return jobs_.StoreImage(0, command.key, command.path);
     default:
         return "error not handled";
     }

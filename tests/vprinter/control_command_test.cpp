@@ -28,6 +28,11 @@ TEST(ControlCommand, CountsOutsideTheirRangeAndUnknownWordsAreRefused)
         {"cover ajar", false, {}, 0},
         {"cover open now", false, {}, 0},
         {"", false, {}, 0},
+        {"nv image 255 /tmp/a b.png", true, CommandVerb::StoreBitImage, 255},
+        {"nv image 0 /tmp/a.png", false, {}, 0},
+        {"nv image 7", false, {}, 0},
+        {"nv graphic 01 /tmp/a.png", true, CommandVerb::StoreGraphic, 0},
+        {"nv graphic 012 /tmp/a.png", false, {}, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
@@ -37,6 +42,8 @@ TEST(ControlCommand, CountsOutsideTheirRangeAndUnknownWordsAreRefused)
         EXPECT_EQ(command->verb, row.verb);
         EXPECT_EQ(command->count, row.count);
     }
+    EXPECT_EQ(ParseControlCommand("nv image 255 /tmp/a b.png")->path, "/tmp/a b.png");
+    EXPECT_EQ(ParseControlCommand("nv graphic 01 /tmp/a.png")->key, "01");
 }
 
 TEST(ControlCommand, ScriptStepsComeInTimeOrderAndABadLineIsNamed)

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "host/picture_file.h"
+#include "printer/paper.h"
 
 namespace lt77::vprinter {
 namespace {
@@ -85,12 +86,12 @@ void ExpectTheJobsPicture(const std::filesystem::path& png)
     auto read = host::ReadPicture(png.string());
     ASSERT_TRUE(std::holds_alternative<RasterPicture>(read)) << std::get<std::string>(read);
     const auto& picture = std::get<RasterPicture>(read);
-    ASSERT_EQ(picture.width, 16u);
+    ASSERT_EQ(picture.width, printer::kPictureDots);
     ASSERT_EQ(picture.height, 2u);
-    for (uint32_t x = 0; x < 16; ++x) {
+    for (uint32_t x = 0; x < printer::kPaperDots; ++x) {
         SCOPED_TRACE(x);
         EXPECT_EQ(picture.At(x, 0), x < 4 ? 0 : 255);
-        EXPECT_EQ(picture.At(x, 1), 0);
+        EXPECT_EQ(picture.At(x, 1), x < 16 ? 0 : 255);
     }
 }
 
@@ -188,6 +189,37 @@ TEST_F(VirtualPrinterTest, PseudoTerminalAnswersTheEnableAndEndsAJobAfterTheIdle
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(Job("job-0001.png")); }));
     EXPECT_EQ(FileBytes(Job("job-0001.prn")), kJob);
     ExpectTheJobsPicture(Job("job-0001.png"));
+}
+
+TEST_F(VirtualPrinterTest, StoredImagesOutliveJobsAndTheLogCountsTheBytesAsReceived)
+{
+    StartPrinter();
+    RasterPicture logo;
+    logo.width = 16;
+    logo.height = 8;
+    logo.pixels.assign(16 * 8, 0);
+    const std::string logoPath = (folder_ / "logo.png").string();
+    ASSERT_EQ(host::WritePicture(logo, logoPath), "");
+    EXPECT_EQ(Control("nv image 1 " + logoPath), "ok stored bit image 1, 16 x 8 dots\n");
+    EXPECT_EQ(Control("nv image 256 " + logoPath), "error unknown command: nv image 256 " + logoPath + "\n");
+
+    // ESC @, an enable command, stored image 1, a drawer pulse, stored image 2.
+    const Bytes job = {0x1B, 0x40, 0x1D, 0x61, 0xFF, 0x00, 0x1C, 0x70, 0x01, 0x00,
+                       0x1B, 0x70, 0x00, 0x19, 0xFA, 0x1C, 0x70, 0x02, 0x00};
+    UniqueFd connection = Connect();
+    WriteAll(connection.Get(), job);
+    connection.Reset();
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(Job("job-0001.log")); }));
+    std::ifstream log(Job("job-0001.log"));
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "  offset 0000000A: drawer 1 (connector pin 2) pulse: on 50 ms, off 500 ms\n"
+                    "! offset 0000000F: stored bit image 2 is not defined\n");
+    const auto read = host::ReadPicture(Job("job-0001.png").string());
+    ASSERT_TRUE(std::holds_alternative<RasterPicture>(read)) << std::get<std::string>(read);
+    const auto& paper = std::get<RasterPicture>(read);
+    ASSERT_GE(paper.height, 8u);
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 24; ++x) ASSERT_EQ(paper.At(x, y), x < 16 ? 0 : 255) << x << ", " << y;
 }
 
 TEST_F(VirtualPrinterTest, ShortBlocksGarbageSilenceAndDisconnectReachTheStatusConnection)
