@@ -8,6 +8,7 @@
 
 #include "common/printer_data_names.h"
 #include "common/settings.h"
+#include "host/card_reader.h"
 #include "host/driver_data.h"
 #include "host/job_report.h"
 #include "host/job_runner.h"
@@ -15,6 +16,7 @@
 #include "common/raster_decoder.h"
 #include "host/page_canvas.h"
 #include "host/picture_file.h"
+#include "host/status_watcher.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/shared_memory.h"
@@ -24,9 +26,9 @@
 #include "common/status_record.h"
 #include "common/utf.h"
 
-#if !defined(_WIN32)
 #include <csignal>
 
+#if !defined(_WIN32)
 #include "host/spooler_host.h"
 #endif
 
@@ -35,7 +37,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lt77host [--root DIR] COMMAND ...\n"
-    "  create-queue QUEUE [--ticket] [--landscape] [--port PORT]  a queue with no driver settings\n"
+    "  create-queue QUEUE [--ticket] [--landscape] [--port PORT] [--bidi]  a queue with no driver settings\n"
     "  set-data QUEUE VALUE TYPED-VALUE [--key KEY]  e.g. set-data LT-77 StartDoc 'binary: 1B 40'\n"
     "  set-setting QUEUE INDEX VALUE                 one byte of the MISC settings\n"
     "  show-queue QUEUE                              the queue file, checked\n"
@@ -49,7 +51,9 @@ constexpr const char* kUsage =
     "  print-receipt QUEUE [--job N]                 the sample receipt on an existing queue\n"
     "  show-status QUEUE                             the shared status record, as an application reads it\n"
     "  set-port PORT KEY VALUE                       HostAddress, PortNumber, ParallelStatus, DeviceId, OutputFolder\n"
-    "  spooler QUEUE... [--once] [--monitor PATH]    send spooled jobs through the port monitor until stopped\n";
+    "  spooler QUEUE... [--once] [--monitor PATH]    send spooled jobs through the port monitor until stopped\n"
+    "  swipe-card QUEUE --track N TEXT               a card-reader track in the shared status record\n"
+    "  watch-status QUEUE [--count N] [--library PATH]  status changes and tracks through posstatus until stopped\n";
 
 struct Args {
     std::vector<std::string> positional;
@@ -117,7 +121,7 @@ std::unique_ptr<LoadedPlugin> Load(std::ostream& err)
 int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::ostream& err)
 {
     Args args = Split(rawArgs, {"--root", "--job", "--pages", "--copies", "--document", "--key", "--image", "--text",
-                                "--coupon", "--port", "--monitor"});
+                                "--coupon", "--port", "--monitor", "--track", "--count", "--library"});
     if (auto it = args.options.find("--root"); it != args.options.end()) {
         std::error_code ec;
         std::filesystem::create_directories(it->second, ec);
@@ -135,6 +139,7 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         if (args.options.count("--ticket")) setup.inputBin = "Option2";
         if (args.options.count("--landscape")) setup.orientation = "LANDSCAPE_CC270";
         if (args.options.count("--port")) setup.port = args.options["--port"];
+        setup.bidi = args.options.count("--bidi") != 0;
         if (auto e = CreateQueue(args.positional[1], setup)) return Fail(err, *e);
         out << "created queue " << args.positional[1] << '\n';
         return 0;
@@ -220,6 +225,29 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
                       bytes[3], static_cast<unsigned>(bytes[4] | bytes[5] << 8 | bytes[6] << 16 | bytes[7] << 24));
         out << line;
         return 0;
+    }
+    if (command == "swipe-card" && need(2)) {
+        const auto track = Number(args.options["--track"]);
+        if (!track) return Fail(err, "give the track: --track 1, 2 or 3");
+        const std::string& text = args.positional[2];
+        if (auto e = SwipeCard(Utf8ToUtf16(args.positional[1]), static_cast<int>(*track),
+                               std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())))
+            return Fail(err, *e);
+        return 0;
+    }
+    if (command == "watch-status" && need(1)) {
+        StatusWatchOptions options;
+        options.queue = args.positional[1];
+        options.libraryPath = args.options.count("--library") ? args.options["--library"] : DefaultStatusLibraryPath();
+        if (args.options.count("--count")) {
+            const auto count = Number(args.options["--count"]);
+            if (!count || *count < 1) return Fail(err, "the count must be 1 or more");
+            options.count = static_cast<unsigned>(*count);
+        }
+        static std::atomic<bool> stop{false};
+        std::signal(SIGINT, [](int) { stop.store(true); });
+        std::signal(SIGTERM, [](int) { stop.store(true); });
+        return WatchStatus(options, stop, out, err);
     }
     if (command == "set-text-key" && need(3)) {
         const auto index = Number(args.positional[2]);

@@ -19,6 +19,9 @@ struct QueueSetup {
     std::string inputBin = "Option1";      // receipt roll
     std::string orientation = "PORTRAIT";  // or LANDSCAPE_CC270
     std::string port = "FILE:";
+    // PRINTER_ATTRIBUTE_ENABLE_BIDI: off, as on a queue an installer just
+    // made; posstatus switches it on for the applications that watch it.
+    bool bidi = false;
 };
 
 // Creates the queue (replacing an older one of that name) with no driver

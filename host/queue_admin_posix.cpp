@@ -43,6 +43,8 @@ std::optional<std::string> CreateQueue(std::string_view queue, const QueueSetup&
         "Orientation = " + setup.orientation + "\n"
         "# What OpenPrinter grants the plug-in: full, read-use or none.\n"
         "Access = full\n"
+        "# Printer attributes (0x800 bidirectional, 0x1000 raw only).\n"
+        "Attributes = " + std::string(setup.bidi ? "0x00000800" : "0x00000000") + "\n"
         "\n"
         "[PrinterData\\DsSpooler]\n"
         "printerName = sz: " + std::string(queue) + "\n";

@@ -253,6 +253,7 @@ std::optional<std::string> CreateQueue(std::string_view queue, const QueueSetup&
     info.pDriverName = const_cast<wchar_t*>(kDriverName);
     info.pPrintProcessor = const_cast<wchar_t*>(L"winprint");
     info.pDatatype = const_cast<wchar_t*>(L"RAW");
+    info.Attributes = setup.bidi ? PRINTER_ATTRIBUTE_ENABLE_BIDI : 0;
     Printer printer(::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
     if (!printer) return "AddPrinter(" + std::string(queue) + ") failed: " + SystemErrorText(::GetLastError());
     if (auto e = SetValue(printer.Get(), "DsSpooler", "printerName", TextValue(queue))) return e;

@@ -131,7 +131,9 @@ public:
     {
     }
 
-    bool Open(OpenQueue& queue, std::ostream& err)
+    // The queue's file and port, read when the host starts so that a
+    // misspelt queue stops it at once.
+    bool Load(OpenQueue& queue, std::ostream& err)
     {
         auto loaded = posix::LoadQueue(queue.name);
         if (auto* e = std::get_if<StoreError>(&loaded)) {
@@ -140,9 +142,17 @@ public:
         }
         queue.port = Utf8ToUtf16(std::get<StoreFile>(loaded).Get("Queue", "Port").value_or("FILE:"));
         queue.wideName = Utf8ToUtf16(queue.name);
+        return true;
+    }
+
+    // Opens the port as the Windows spooler does, at the queue's first job,
+    // and keeps it open (its status thread running) until the host stops.
+    bool Open(OpenQueue& queue, std::ostream& err)
+    {
         std::u16string port = queue.port, printer = queue.wideName;
         if (!monitor_.pfnOpenPortEx(nullptr, lower_.Handle(), port.data(), printer.data(), &queue.handle,
                                     lower_.Table())) {
+            queue.handle = nullptr;
             err << "lt77host: the monitor did not open port " << Utf16ToUtf8(queue.port) << " of " << queue.name
                 << " (error " << LastSystemError() << ")\n";
             return false;
@@ -152,11 +162,14 @@ public:
     }
 
     // Sends what is waiting; true when something was left for later.
-    bool SendPending(OpenQueue& queue)
+    // False in `opened` when the port of a queue with work could not be opened.
+    bool SendPending(OpenQueue& queue, bool& opened, std::ostream& err)
     {
         bool waiting = false;
+        opened = true;
         for (const PendingJob& job : SpooledJobs(queue.name)) {
             if (queue.done.count(job.id) != 0) continue;
+            if (queue.handle == nullptr && !(opened = Open(queue, err))) return true;
             if (!Send(queue, job)) waiting = true;
         }
         return waiting;
@@ -292,19 +305,21 @@ int RunSpoolerHost(const SpoolerHostOptions& options, const std::atomic<bool>& s
     std::vector<OpenQueue> queues;
     for (const auto& name : options.queues) queues.push_back(OpenQueue{name, {}, {}, nullptr, {}});
     for (auto& queue : queues)
-        if (!spooler.Open(queue, err)) {
-            for (auto& open : queues) spooler.Close(open);
-            return 1;
-        }
+        if (!spooler.Load(queue, err)) return 1;
 
-    while (!stop.load()) {
+    int rc = 0;
+    while (!stop.load() && rc == 0) {
         bool waiting = false;
-        for (auto& queue : queues) waiting = spooler.SendPending(queue) || waiting;
+        for (auto& queue : queues) {
+            bool opened = true;
+            waiting = spooler.SendPending(queue, opened, err) || waiting;
+            if (!opened) rc = 1;
+        }
         if (options.once && !waiting) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(options.pollMs));
+        if (rc == 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.pollMs));
     }
     for (auto& queue : queues) spooler.Close(queue);
-    return 0;
+    return rc;
 }
 
 }  // namespace lt77::host

@@ -1,8 +1,9 @@
 // The spooler as the test host plays it for the port monitor: monlt77 is
 // loaded through its export with a MONITORINIT of the host's, the host's
-// lower monitor goes underneath, each queue's port is opened once and kept
-// open (so that its status thread runs), and the jobs the rendering plug-in
-// spooled are sent through the monitor in spooler-sized buffers.
+// lower monitor goes underneath, each queue's port is opened at the queue's
+// first job and kept open (so that its status thread runs) until the host
+// stops, and the jobs spooled to the queue (by the rendering plug-in or as
+// raw documents) are sent through the monitor in spooler-sized buffers.
 #pragma once
 
 #include <atomic>
