@@ -7,6 +7,7 @@
 #include "common/ini_file.h"
 #include "common/printer_data_names.h"
 #include "host/memory_spooler.h"
+#include "printer/stream_renderer.h"
 #include "render/control_fonts.h"
 #include "render/module_state.h"
 #include "render/page_merge.h"
@@ -139,6 +140,18 @@ void ControlIni(const uint8_t* data, std::size_t size)
     const std::vector<uint8_t> text(data + split, data + size);
     GetCommandFromFile(pdev, text);
     GetFontControlCommand(pdev, text);
+}
+
+void StreamRenderer(const uint8_t* data, std::size_t size)
+{
+    // The fonts and the symbol library once; a printer of its own for each
+    // input, so that the stored images one input defines do not reach the next.
+    static std::string fontError;
+    static const auto glyphs = printer::MakeSystemGlyphSource(fontError);
+    static const auto symbols = printer::MakeSystemSymbolEncoder();
+    printer::StreamRenderer renderer(*glyphs, *symbols, SystemCodePages());
+    const printer::RenderedJob printed = renderer.Render(std::span(data, size));
+    static_cast<void>(printed.log.Text());
 }
 
 }  // namespace lt77::fuzz

@@ -14,5 +14,7 @@ void TextRecords(const uint8_t* data, std::size_t size);
 void TextKeys(const uint8_t* data, std::size_t size);
 // A control-code INI file and a string in the operator's control-code font.
 void ControlIni(const uint8_t* data, std::size_t size);
+// A job as the printer receives it, through the printer's stream renderer.
+void StreamRenderer(const uint8_t* data, std::size_t size);
 
 }  // namespace lt77::fuzz

@@ -6,8 +6,8 @@ set -eu
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-600}"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j2 --target fuzz_text_records fuzz_text_keys fuzz_control_ini
-for target in text_records text_keys control_ini; do
+cmake --build --preset fuzz -j2 --target fuzz_text_records fuzz_text_keys fuzz_control_ini fuzz_stream_renderer
+for target in text_records text_keys control_ini stream_renderer; do
     work="build/fuzz/corpus/$target"
     mkdir -p "$work"
     echo "fuzz: $target for ${SECONDS_EACH}s"

@@ -31,6 +31,7 @@ void Replay(const char* folder, void (*body)(const uint8_t*, std::size_t))
 TEST(FuzzCorpus, CapturedTextRecords) { Replay("text_records", &TextRecords); }
 TEST(FuzzCorpus, TextKeyDefinitions) { Replay("text_keys", &TextKeys); }
 TEST(FuzzCorpus, ControlCodeIni) { Replay("control_ini", &ControlIni); }
+TEST(FuzzCorpus, PrinterStreams) { Replay("stream_renderer", &StreamRenderer); }
 
 }  // namespace
 }  // namespace lt77::fuzz
