@@ -19,7 +19,8 @@ std::string JobLog::Text(const std::function<std::size_t(std::size_t)>& offsetOf
     std::string out;
     char head[32];
     for (const LogEntry& e : entries_) {
-        std::snprintf(head, sizeof head, "%c offset %08zX: ", e.problem ? '!' : ' ', offsetOf ? offsetOf(e.offset) : e.offset);
+        const std::size_t offset = offsetOf ? offsetOf(e.offset) : e.offset;
+        std::snprintf(head, sizeof head, "%c offset %08zX: ", e.problem ? '!' : ' ', offset);
         out += head;
         out += e.text;
         out += '\n';

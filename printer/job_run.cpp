@@ -72,18 +72,30 @@ void JobRun::Step()
 {
     const uint8_t b = At(0);
     switch (b) {
-    case 0x00: ++pos_; return;  // the driver pads its commands with zero bytes
+    case 0x00:  // the driver pads its commands with zero bytes
+        ++pos_;
+        return;
     case 0x08: Bs(); return;
-    case 0x09: ++pos_; Tab(); return;
-    case 0x0A: ++pos_; PrintLine(modes_.lineSpacing, true); return;
+    case 0x09:
+        ++pos_;
+        Tab();
+        return;
+    case 0x0A:
+        ++pos_;
+        PrintLine(modes_.lineSpacing, true);
+        return;
     case 0x0C:
         ++pos_;
         FlushLine();
         MarkPageEnd();
         return;
-    case 0x0D: ++pos_; return;  // no automatic line feed on this printer
+    case 0x0D:  // no automatic line feed on this printer
+        ++pos_;
+        return;
     case 0x10: Dle(); return;
-    case 0x18: ++pos_; return;  // cancels page-mode data only
+    case 0x18:  // cancels page-mode data only
+        ++pos_;
+        return;
     case 0x1B: Esc(); return;
     case 0x1C: Fs(); return;
     case 0x1D: Gs(); return;
@@ -122,7 +134,11 @@ void JobRun::Esc()
     const uint8_t c = At(1);
     auto one = [&](const char* what) { return Need(3, what); };
     switch (c) {
-    case 0x20: if (one("character spacing")) { modes_.rightSpacing = At(2); pos_ += 3; } return;
+    case 0x20:
+        if (!one("character spacing")) return;
+        modes_.rightSpacing = At(2);
+        pos_ += 3;
+        return;
     case 0x21:
         if (!one("print mode")) return;
         modes_.fontLetter = (At(2) & 0x01) ? 'B' : 'A';
@@ -132,17 +148,36 @@ void JobRun::Esc()
         modes_.underline = (At(2) & 0x80) ? 1 : 0;
         pos_ += 3;
         return;
-    case 0x24: if (Need(4, "absolute position")) { SetPosition(Le16(2)); pos_ += 4; } return;
+    case 0x24:
+        if (!Need(4, "absolute position")) return;
+        SetPosition(Le16(2));
+        pos_ += 4;
+        return;
     case 0x2A: BitImageInLine(); return;
     case 0x2D:
         if (!one("underline")) return;
         modes_.underline = (At(2) & 0x0F) > 2 ? 0 : At(2) & 0x0F;
         pos_ += 3;
         return;
-    case 0x32: modes_.lineSpacing = kDefaultLineSpacing; pos_ += 2; return;
-    case 0x33: if (one("line spacing")) { modes_.lineSpacing = At(2); pos_ += 3; } return;
-    case 0x3D: case 0x3F: case 0x52: case 0x72: if (one("ESC command")) pos_ += 3; return;
-    case 0x40: Initialise(); pos_ += 2; return;
+    case 0x32:
+        modes_.lineSpacing = kDefaultLineSpacing;
+        pos_ += 2;
+        return;
+    case 0x33:
+        if (!one("line spacing")) return;
+        modes_.lineSpacing = At(2);
+        pos_ += 3;
+        return;
+    case 0x3D:  // peripheral device, user-defined characters, international set, colour:
+    case 0x3F:  // nothing the paper shows
+    case 0x52:
+    case 0x72:
+        if (one("ESC command")) pos_ += 3;
+        return;
+    case 0x40:
+        Initialise();
+        pos_ += 2;
+        return;
     case 0x42:
         if (!Need(4, "buzzer")) return;
         out_.log.Event(commandStart_, "buzzer: " + Hex(s_.subspan(pos_, 4)) + " (n " + std::to_string(At(2)) +
@@ -163,7 +198,12 @@ void JobRun::Esc()
         pos_ = end + (s_[end] == 0 ? 1 : 0);
         return;
     }
-    case 0x45: case 0x47: if (one("emphasis")) { modes_.emphasis = At(2) & 1; pos_ += 3; } return;
+    case 0x45:
+    case 0x47:
+        if (!one("emphasis")) return;
+        modes_.emphasis = At(2) & 1;
+        pos_ += 3;
+        return;
     case 0x4A:
         if (!one("print and feed")) return;
         {
@@ -177,18 +217,38 @@ void JobRun::Esc()
         modes_.fontLetter = (At(2) & 1) ? 'B' : 'A';
         pos_ += 3;
         return;
-    case 0x56: if (one("90-degree rotation")) { if ((At(2) & 0x0F) != 0) NotDrawn(3, "90-degree rotation"); else pos_ += 3; } return;
-    case 0x7B: if (one("upside-down printing")) { if (At(2) & 1) NotDrawn(3, "upside-down printing"); else pos_ += 3; } return;
-    case 0x4C: case 0x53: NotDrawn(2, "page mode"); return;
-    case 0x54: if (one("page mode direction")) NotDrawn(3, "page mode"); return;
-    case 0x57: if (Need(10, "page mode area")) NotDrawn(10, "page mode"); return;
+    case 0x56:
+    case 0x7B:
+        if (!one("rotated printing")) return;
+        // Turned text is not drawn; turning it off again needs nothing.
+        if ((At(2) & 0x0F) != 0)
+            NotDrawn(3, c == 0x56 ? "90-degree rotation" : "upside-down printing");
+        else
+            pos_ += 3;
+        return;
+    case 0x4C:
+    case 0x53:
+        NotDrawn(2, "page mode");
+        return;
+    case 0x54:
+        if (one("page mode direction")) NotDrawn(3, "page mode");
+        return;
+    case 0x57:
+        if (Need(10, "page mode area")) NotDrawn(10, "page mode");
+        return;
     case 0x5C:
         if (!Need(4, "relative position")) return;
         SetPosition(static_cast<int64_t>(x_) + static_cast<int16_t>(Le16(2)));
         pos_ += 4;
         return;
-    case 0x61: if (one("justification")) { modes_.alignment = (At(2) & 0x0F) <= 2 ? At(2) & 0x0F : 0; pos_ += 3; } return;
-    case 0x63: if (Need(4, "panel or sensor setting")) pos_ += 4; return;
+    case 0x61:
+        if (!one("justification")) return;
+        modes_.alignment = (At(2) & 0x0F) <= 2 ? At(2) & 0x0F : 0;
+        pos_ += 3;
+        return;
+    case 0x63:
+        if (Need(4, "panel or sensor setting")) pos_ += 4;
+        return;
     case 0x64:
         if (!one("print and feed lines")) return;
         {
@@ -197,7 +257,12 @@ void JobRun::Esc()
             PrintLine(lines * modes_.lineSpacing, true);
         }
         return;
-    case 0x69: case 0x6D: pos_ += 2; FlushLine(); Cut(c == 0x6D); return;
+    case 0x69:
+    case 0x6D:
+        pos_ += 2;
+        FlushLine();
+        Cut(c == 0x6D);
+        return;
     case 0x70:
         if (!Need(5, "drawer pulse")) return;
         DrawerPulse(At(2) & 1, At(3) * 2u, At(4) * 2u);
@@ -245,10 +310,26 @@ void JobRun::Gs()
         Graphics(7, At(3) | (static_cast<std::size_t>(At(4)) << 8) | (static_cast<std::size_t>(At(5)) << 16) |
                         (static_cast<std::size_t>(At(6)) << 24));
         return;
-    case 0x42: if (one("reverse printing")) { modes_.reverse = At(2) & 1; pos_ += 3; } return;
-    case 0x48: if (one("HRI position")) { modes_.hriPosition = At(2) & 3; pos_ += 3; } return;
-    case 0x66: if (one("HRI font")) { modes_.hriFont = At(2) & 1; pos_ += 3; } return;
-    case 0x68: if (one("bar height")) { if (At(2) != 0) modes_.barHeight = At(2); pos_ += 3; } return;
+    case 0x42:
+        if (!one("reverse printing")) return;
+        modes_.reverse = At(2) & 1;
+        pos_ += 3;
+        return;
+    case 0x48:
+        if (!one("HRI position")) return;
+        modes_.hriPosition = At(2) & 3;
+        pos_ += 3;
+        return;
+    case 0x66:
+        if (!one("HRI font")) return;
+        modes_.hriFont = At(2) & 1;
+        pos_ += 3;
+        return;
+    case 0x68:
+        if (!one("bar height")) return;
+        if (At(2) != 0) modes_.barHeight = At(2);
+        pos_ += 3;
+        return;
     case 0x77:
         if (!one("module width")) return;
         if (At(2) >= 1 && At(2) <= 6) modes_.barWidth = At(2);
@@ -286,9 +367,16 @@ void JobRun::Gs()
         Cut(m == 1 || m == 49);
         return;
     }
-    case 0x61: case 0x62: case 0x72: case 0x49: if (one("GS command")) pos_ += 3; return;
+    case 0x61:  // status back, smoothing, status and identity requests: nothing on paper
+    case 0x62:
+    case 0x72:
+    case 0x49:
+        if (one("GS command")) pos_ += 3;
+        return;
     case 0x6B: Barcode(); return;
-    case 0x76: if (!Raster()) Unknown(2, "command"); return;
+    case 0x76:
+        if (!Raster()) Unknown(2, "command");
+        return;
     default: Unknown(2, "command");
     }
 }
@@ -299,8 +387,11 @@ void JobRun::Fs()
     const uint8_t c = At(1);
     auto one = [&](const char* what) { return Need(3, what); };
     switch (c) {
-    case 0x26: modes_.kanji = true; pos_ += 2; return;
-    case 0x2E: modes_.kanji = false; pos_ += 2; return;
+    case 0x26:
+    case 0x2E:
+        modes_.kanji = c == 0x26;
+        pos_ += 2;
+        return;
     case 0x43:
         if (!one("code system")) return;
         modes_.kanjiSystem = (At(2) & 1) ? 1 : 0;

@@ -14,7 +14,10 @@ constexpr uint32_t kPlaceholderHeight = 48;
 // greyscale division keeps its tones on one-bit paper.
 constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 
-uint32_t SpanLe16(std::span<const uint8_t> p, std::size_t at) { return p[at] | (static_cast<uint32_t>(p[at + 1]) << 8); }
+uint32_t SpanLe16(std::span<const uint8_t> p, std::size_t at)
+{
+    return p[at] | (static_cast<uint32_t>(p[at + 1]) << 8);
+}
 
 uint32_t ScaleOf(uint8_t value) { return value == 2 || value == 0x32 ? 2 : 1; }
 
@@ -41,7 +44,8 @@ bool JobRun::Raster()
     switch (cmd.kind) {
     case RasterCommand::Kind::Plane:
         if (!planes_.empty() && (cmd.bytesPerRow != planeBytesPerRow_ || cmd.rows != planeRows_)) {
-            out_.log.Problem(commandStart_, "raster planes of one division disagree in size; the earlier ones are dropped");
+            out_.log.Problem(commandStart_,
+                             "raster planes of one division disagree in size; the earlier ones are dropped");
             planes_.clear();
         }
         planeBytesPerRow_ = cmd.bytesPerRow;
@@ -150,7 +154,8 @@ void JobRun::Placeholder(uint32_t width, uint32_t height, const std::string& lab
     paper.Fill(left, y_, 2, height);
     paper.Fill(left + width - 2, y_, 2, height);
     for (uint32_t i = 0; i < width; ++i) {
-        const uint32_t row = static_cast<uint32_t>(static_cast<uint64_t>(i) * (height - 1) / std::max<uint32_t>(width - 1, 1));
+        const auto row =
+            static_cast<uint32_t>(static_cast<uint64_t>(i) * (height - 1) / std::max<uint32_t>(width - 1, 1));
         paper.Set(left + i, y_ + row);
         paper.Set(left + i, y_ + height - 1 - row);
     }

@@ -439,7 +439,8 @@ void JobRun::DrawSymbol(const EncodedSymbol& symbol, uint32_t moduleWidth, uint3
     y_ = row;
     // The next line starts at the left margin again.
     x_ = 0;
-    out_.log.Event(commandStart_, std::string(name) + " " + Shown(request.composite ? request.linearData : request.data) +
+    const std::string& shown = request.composite ? request.linearData : request.data;
+    out_.log.Event(commandStart_, std::string(name) + " " + Shown(shown) +
                                       ", " + std::to_string(width) + " x " + std::to_string(height) + " dots at (" +
                                       std::to_string(left) + ", " + std::to_string(barsTop) + ")");
 }

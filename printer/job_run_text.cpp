@@ -127,7 +127,8 @@ void JobRun::PrintLine(uint32_t feedDots, bool lineFeed)
             // Characters of different heights stand on the line's bottom.
             const uint32_t top = y_ + lineHeight - cell.height;
             const uint32_t left = cell.x + shift;
-            if (cell.reverse) out_.paper.Fill(left, top, std::min(cell.width, kPaperDots - std::min(left, kPaperDots)), cell.height);
+            if (cell.reverse)
+                out_.paper.Fill(left, top, std::min(cell.width, kPaperDots - std::min(left, kPaperDots)), cell.height);
             const GlyphMask& m = *cell.mask;
             const uint32_t extra = cell.bold ? 1 : 0;
             for (uint32_t j = 0; j < m.height; ++j)
