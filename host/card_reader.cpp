@@ -27,11 +27,12 @@ std::optional<std::string> SwipeCard(std::u16string_view printer, int track, std
     uint8_t* bytes = record + offsetof(stLangMonData, byTrackData) + index * kTrackDataBytes;
     std::memset(bytes, 0, kTrackDataBytes);
     std::memcpy(bytes, data.data(), data.size());
-    // The count last: a reader that sees it sees the bytes before it.
+    // The count last: a reader that sees it sees the bytes before it (the
+    // compiler keeps the order; x86 stores reach other processes in order).
     const auto count = static_cast<uint32_t>(data.size());
     const uint8_t countBytes[4] = {static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
                                    static_cast<uint8_t>(count >> 16), static_cast<uint8_t>(count >> 24)};
-    std::atomic_thread_fence(std::memory_order_release);
+    std::atomic_signal_fence(std::memory_order_release);
     std::memcpy(record + offsetof(stLangMonData, dwTrackDataCount) + index * sizeof(uint32_t), countBytes, 4);
     return std::nullopt;
 }

@@ -2,7 +2,8 @@
 # Builds the Linux target and runs the sample receipt through the rendering
 # plug-in under the test host; then the whole road to a printer: the
 # virtual LT-77 on loopback TCP, the host's spooler with the port monitor,
-# the cover opened and closed at the printer. Prints where the outputs are.
+# an application watching the printer through posstatus, the cover opened
+# and closed at the printer and a card swiped. Prints where the outputs are.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -22,7 +23,9 @@ mkdir -p "$PRINTER"
     --log "$PRINTER/bytes.log" >"$PRINTER/printer.out" 2>&1 &
 PRINTER_PID=$!
 SPOOLER_PID=
+WATCHER_PID=
 stop() {
+    [ -n "$WATCHER_PID" ] && kill "$WATCHER_PID" 2>/dev/null && wait "$WATCHER_PID" 2>/dev/null
     [ -n "$SPOOLER_PID" ] && kill "$SPOOLER_PID" 2>/dev/null && wait "$SPOOLER_PID" 2>/dev/null
     kill "$PRINTER_PID" 2>/dev/null && wait "$PRINTER_PID" 2>/dev/null
     return 0
@@ -50,8 +53,16 @@ $HOST set-port $PORT HostAddress 127.0.0.1
 $HOST set-port $PORT PortNumber "$TCP_PORT"
 $HOST spooler "$QUEUE" >"$ROOT/spooler.log" 2>&1 &
 SPOOLER_PID=$!
+echo "the queue has bidirectional communication off, and its port stays closed until its first job"
+
+echo "-- an application watches the printer through posstatus (lt77host watch-status)"
+$HOST watch-status "$QUEUE" >"$ROOT/watcher.log" 2>&1 &
+WATCHER_PID=$!
 await "opened $PORT" cat "$ROOT/spooler.log"
 await "block 10 00 00 0F, port status 0" $HOST show-status "$QUEUE"
+echo "  the library switched it on and sent its Initialize document, which opened the port:"
+sed 's/^/  spooler: /' "$ROOT/spooler.log"
+echo "  queue: $($HOST show-queue "$QUEUE" | grep '^Attributes')"
 
 receipt() {
     $HOST print-receipt "$QUEUE" --job "$1" >/dev/null
@@ -64,7 +75,7 @@ show() {
 }
 
 echo "-- the sample receipt"
-receipt 1
+receipt 2
 await job-0001.png ls "$PRINTER/jobs"
 show
 
@@ -72,16 +83,25 @@ echo "-- the printer's cover is opened"
 "$BUILD/vprinter/lt77printer" control "$PRINTER/control" cover open
 await "status 7" $HOST show-queue "$QUEUE"
 show
+await "COVER OPENED" cat "$ROOT/watcher.log"
+echo "  the watcher's callback: $(grep 'COVER OPENED' "$ROOT/watcher.log" | tail -1)"
 echo "-- the next receipt is refused and leaves the queue"
-receipt 2
+receipt 3
 $HOST show-queue "$QUEUE" | grep '^# job' || echo "  (no job left in the queue)"
 
 echo "-- the cover is closed"
 "$BUILD/vprinter/lt77printer" control "$PRINTER/control" cover close
 await "status 0 severity 3" $HOST show-queue "$QUEUE"
 show
-receipt 3
+receipt 4
 await job-0002.png ls "$PRINTER/jobs"
+
+echo "-- a card is swiped (lt77host swipe-card)"
+$HOST swipe-card "$QUEUE" --track 2 ';4111111111111111=2512101?'
+await "track 2" cat "$ROOT/watcher.log"
+echo "  shared record after delivery: $($HOST show-status "$QUEUE")"
+echo "the watcher's output ($ROOT/watcher.log):"
+sed 's/^/  /' "$ROOT/watcher.log"
 
 # The monitor empties the trace folder of its logs when it is unloaded, as
 # it always has: keep a copy of the plug-in's and the monitor's traces.
