@@ -1,0 +1,65 @@
+// What the three Windows programs (JobPreview, JnlViewer, the control-code
+// editor) share at their entry points: text conversion, the single-instance
+// hand-over, child windows and message boxes. Included only by the programs'
+// Windows entry files (*_win32.cpp), which are allowed the system headers.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/utf.h"
+
+#include <windows.h>
+
+namespace lt77::program {
+
+inline std::wstring Wide(std::string_view utf8)
+{
+    const std::u16string text = Utf8ToUtf16(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
+inline std::string Utf8(std::wstring_view wide)
+{
+    return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
+
+// A second start hands over to the running program: the first window found
+// by one of the titles, in order, is sent `message` (0: none), restored when
+// minimised and its last active pop-up brought to the front.
+inline void HandOver(const std::vector<std::string>& titles, UINT message)
+{
+    for (const std::string& title : titles) {
+        const HWND running = ::FindWindowW(nullptr, Wide(title).c_str());
+        if (!running) continue;
+        if (message) ::PostMessageW(running, message, 0, 0);
+        if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
+        ::SetForegroundWindow(::GetLastActivePopup(running));
+        return;
+    }
+}
+
+inline HWND Child(HWND parent, const wchar_t* windowClass, const wchar_t* text, ::DWORD style, int x, int y, int w,
+                  int h, int id, HFONT font, ::DWORD exStyle = 0)
+{
+    const HWND child = ::CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                                         nullptr);
+    if (child && font) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return child;
+}
+
+inline void Message(HWND owner, std::string_view text, std::string_view caption)
+{
+    ::MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK);
+}
+
+inline HFONT Font(const wchar_t* face, int height, int weight = FW_NORMAL)
+{
+    return ::CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+}
+
+}  // namespace lt77::program
