@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -169,19 +170,50 @@ TEST_F(PreviewSessionTest, AScratchBitmapTheDataFolderRefusesGoesToTheUsersTempo
     EXPECT_TRUE(SystemFileSystem().Exists(shown.bitmapPath));
 }
 
-TEST_F(PreviewSessionTest, ReadOnlyJobFilesAreShownAndPrinted)
+// An operator who may only read the spooler's data folder: the job is read
+// without asking for write access, the scratch bitmap goes to the user's
+// temporary folder and the job still prints. Run as another user (root may
+// write anything), in a child process when the test runs as root.
+TEST_F(PreviewSessionTest, AnOperatorWhoMayOnlyReadTheDataFolderSeesAndPrintsTheJob)
 {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file: the read-only case needs another user";
     ASSERT_FALSE(host::CreateQueue("LT-77"));
-    PutJob("JobPreview.prn", testing::RasterRecord(16, 1, {0xFF, 2}));
-    fs::permissions(DataFolder() / "JobPreview.prn", fs::perms::owner_read);
-    fs::permissions(DataFolder(), fs::perms::owner_read | fs::perms::owner_exec);
-    PreviewSession session = Session();
-    session.ListJobs();
-    const PreviewShown shown = session.Show(0);
+    const Bytes job = testing::RasterRecord(16, 1, {0xFF, 2});
+    PutJob("JobPreview.prn", job);
+    const std::string temp = SystemTemporaryFolder().UserTempFolder();
+    ASSERT_FALSE(temp.empty());
+    for (const auto& e : fs::recursive_directory_iterator(root_))
+        if (e.is_directory()) fs::permissions(e.path(), fs::perms::all);
+    fs::permissions(root_, fs::perms::all);
+    fs::permissions(DataFolder() / "JobPreview.prn", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(DataFolder(), fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write));
+
+    const auto run = [this, &temp]() -> int {
+        PreviewSession session = Session();
+        session.ListJobs();
+        const PreviewShown shown = session.Show(0);
+        if (shown.kind != PreviewShown::Kind::Picture) return 1;
+        if (shown.bitmapPath != temp + "\\KLWPreview.bmp") return 2;
+        return session.Print(0).printed ? 0 : 3;
+    };
+    int result = 0;
+    if (::geteuid() == 0) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(4);
+            ::_exit(run());
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        result = WEXITSTATUS(status);
+    } else {
+        result = run();
+    }
     fs::permissions(DataFolder(), fs::perms::owner_all);
-    EXPECT_EQ(shown.kind, PreviewShown::Kind::Picture);
-    EXPECT_TRUE(session.Print(0).printed);
+    EXPECT_EQ(result, 0) << "1: not shown, 2: bitmap not in the temporary folder, 3: not printed, 4: no other user";
+    EXPECT_FALSE(fs::exists(DataFolder() / "KLWPreview.bmp"));
+    EXPECT_EQ(Spooled("LT-77"), (std::vector<Bytes>{testing::Join({testing::Text("KELWYNT Preview"), job})}));
 }
 
 TEST_F(PreviewSessionTest, PrintSendsTheJobWithoutItsPreviewBlocksAfterTheMark)
