@@ -234,6 +234,9 @@ TEST_F(ViewersWine, JobPreviewShowsTheReceiptHandsOverAndPrintsIt)
     ASSERT_TRUE(preview.Started());
     const HWND window = preview.Window(L"KELWYNT Preview Utility (LT-77 Viewers)");
     ASSERT_NE(window, nullptr);
+    // The window takes messages from another process only once it has shown
+    // its first job.
+    ::SendMessageW(window, WM_NULL, 0, 0);
     EXPECT_TRUE(fs::exists(data_ / "KLWPreview.bmp"));
     Photograph(window, "job_preview");
 
@@ -291,6 +294,7 @@ TEST_F(ViewersWine, JnlViewerSearchesShowsAndReprints)
     ASSERT_TRUE(viewer.Started());
     const HWND window = viewer.Window(L"Journal Viewer (LT-77 Viewers)");
     ASSERT_NE(window, nullptr);
+    ::SendMessageW(window, WM_NULL, 0, 0);
     const HWND list = ::FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
@@ -342,6 +346,7 @@ TEST_F(ViewersWine, ControlCodeEditorEditsAndWritesTheTable)
     const std::wstring title = L"ZozaRurodirA Editor - " + ini.wstring() + L" (LT-77 Viewers)";
     const HWND window = editor.Window(title);
     ASSERT_NE(window, nullptr) << fs::path(title).string();
+    ::SendMessageW(window, WM_NULL, 0, 0);
     const HWND rows = ::GetDlgItem(window, 100);
     const HWND edit = ::GetDlgItem(window, 101);
     EXPECT_EQ(::SendMessageW(rows, LB_GETCOUNT, 0, 0), 96);
