@@ -264,12 +264,17 @@ TEST_F(ViewersWine, JobPreviewShowsTheReceiptHandsOverAndPrintsIt)
     }
     EXPECT_GE(matchedAt, 0) << "the frame does not show the receipt's rows";
 
-    // A second start hands over to the first and ends.
+    // A second start hands over to the first and ends; the first shows its
+    // job again, which writes the scratch bitmap anew.
+    fs::remove(data_ / "KLWPreview.bmp");
     Program second(LT77_JOBPREVIEW_EXE, L"LT-77 Viewers,");
     ::DWORD code = 99;
     EXPECT_TRUE(second.Ended(10000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(preview.Ended(0));
+    // The posted message comes after any sent one: wait for the file.
+    for (int i = 0; i < 100 && !fs::exists(data_ / "KLWPreview.bmp"); ++i) ::Sleep(50);
+    EXPECT_TRUE(fs::exists(data_ / "KLWPreview.bmp"));
 
     ::PostMessageW(window, WM_COMMAND, kPreviewPrint, 0);
     EXPECT_TRUE(preview.Ended(10000));
