@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string_view>
 
+#include "common/driver_paths.h"
 #include "fcaeditor/control_table.h"
+#include "host/queue_admin.h"
 #include "host/picture_file.h"
 #include "journal/journal_session.h"
 #include "platform/files.h"
@@ -24,7 +28,8 @@ const char* const kViewerUsage =
     "  journal-show QUEUE INDEX OUT [--from .. --to ..]  an entry of that list as a picture\n"
     "  journal-print QUEUE INDEX [--from .. --to ..]     an entry of that list printed again\n"
     "  control-codes QUEUE                           the control-code editor's table\n"
-    "  edit-control-code QUEUE CHAR DIGITS|--delete  one row of it edited and the table written\n";
+    "  edit-control-code QUEUE CHAR DIGITS|--delete  one row of it edited and the table written\n"
+    "  install-preview [--host LT77HOST]             a JobPreview.exe that runs preview-job when a document ends\n";
 
 namespace {
 
@@ -35,7 +40,7 @@ struct Parsed {
 
 Parsed Parse(const std::vector<std::string>& args)
 {
-    static constexpr std::string_view kValued[] = {"--root", "--png", "--from", "--to"};
+    static constexpr std::string_view kValued[] = {"--root", "--png", "--from", "--to", "--host"};
     Parsed out;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -224,18 +229,48 @@ int ControlCodes(const std::string& command, const Parsed& p, std::ostream& out,
     return 0;
 }
 
+// On the Linux host the shell runs a program file that may be executed
+// (platform/posix/posix_shell.cpp); this one stands for JobPreview.exe and
+// shows the preview copy as host/preview.png, its lines in host/preview.log.
+int InstallPreview(const Parsed& p, std::ostream& out, std::ostream& err)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path self = p.options.count("--host") ? fs::path(p.options.at("--host")) : fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return Fail(err, "the preview program is played on the Linux host only");
+    const fs::path root = fs::path(HostPathOf("C:\\Windows")).parent_path().parent_path();
+    const fs::path script = HostPathOf(JoinPath(DriverDataFolder(SystemFileSystem().WindowsFolder()), "JobPreview.exe"));
+    fs::create_directories(script.parent_path(), ec);
+    fs::create_directories(root / "host", ec);
+    const auto quoted = [](const fs::path& p) { return "'" + p.string() + "'"; };
+    {
+        std::ofstream file(script, std::ios::binary | std::ios::trunc);
+        file << "#!/bin/sh\n# JobPreview.exe on the Linux host: started with the queue name.\n"
+             << "exec " << quoted(self) << " --root " << quoted(root) << " preview-job \"$1\" --png "
+             << quoted(root / "host" / "preview.png") << " >>" << quoted(root / "host" / "preview.log") << " 2>&1\n";
+        if (!file) return Fail(err, script.string() + ": cannot write the file");
+    }
+    fs::permissions(script, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec, ec);
+    if (ec) return Fail(err, script.string() + ": " + ec.message());
+    out << "installed " << script.string() << '\n';
+    return 0;
+}
+
 }  // namespace
 
 bool IsViewerCommand(const std::string& command)
 {
     return command == "preview-job" || command == "journal-list" || command == "journal-show" ||
-           command == "journal-print" || command == "control-codes" || command == "edit-control-code";
+           command == "journal-print" || command == "control-codes" || command == "edit-control-code" ||
+           command == "install-preview";
 }
 
 int RunViewerCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     const Parsed p = Parse(args);
     const std::string& command = p.positional.at(0);
+    if (command == "install-preview") return InstallPreview(p, out, err);
     const std::size_t need = command == "journal-show" ? 4 : command == "journal-print" ? 3
                              : command == "edit-control-code" ? 3 : 2;
     if (p.positional.size() < need) {

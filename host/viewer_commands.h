@@ -8,6 +8,7 @@
 //   journal-print QUEUE INDEX [--from .. --to ..]      and re-printed
 //   control-codes QUEUE                        the control-code table, a row a line
 //   edit-control-code QUEUE CHAR DIGITS|--delete   one row edited and the table written
+//   install-preview                            a JobPreview.exe the Linux host's shell runs
 #pragma once
 
 #include <ostream>

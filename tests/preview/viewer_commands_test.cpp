@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "host/host_commands.h"
 #include "host/queue_admin.h"
 #include "tests/platform/posix/temporary_root.h"
 #include "tests/preview/viewer_bytes.h"
@@ -74,6 +75,23 @@ TEST_F(ViewerCommandsTest, EditControlCodeWritesTheTableOrRefusesAnUnpairedDigit
     EXPECT_EQ(ReadFile(ini), "[ZozaRurodirA]\r\n42=1D5600\r\n");
     ASSERT_EQ(Run({"control-codes", "LT-77"}), 0);
     EXPECT_NE(out_.str().find("B    42    1D 56 00 \n"), std::string::npos) << out_.str();
+}
+
+// The rendering plug-in's preview start at the end of a document runs the
+// installed stand-in for JobPreview.exe, which shows the preview copy.
+TEST_F(ViewerCommandsTest, APreviewedDocumentStartsThePreviewCommand)
+{
+    ASSERT_EQ(Run({"install-preview", "--host", LT77_HOST_PROGRAM}), 0) << err_.str();
+    ASSERT_EQ(RunCommand({"create-queue", "LT-77"}, out_, err_), 0) << err_.str();
+    ASSERT_EQ(RunCommand({"set-setting", "LT-77", "29", "1"}, out_, err_), 0) << err_.str();
+    ASSERT_EQ(RunCommand({"run-job", "LT-77"}, out_, err_), 0) << err_.str();
+    EXPECT_NE(ReadFile("host/shell-starts.log").find("program=JobPreview.exe\tparameters=LT-77\t"), std::string::npos);
+    std::string log;
+    for (int i = 0; i < 600 && log.find("printed") == std::string::npos && log.find("picture") == std::string::npos; ++i) {
+        ::usleep(50000);
+        log = ReadFile("host/preview.log");
+    }
+    EXPECT_NE(log.find("job C:\\Windows\\LT-77\\JobPreview.prn"), std::string::npos) << log;
 }
 
 }  // namespace
