@@ -7,6 +7,7 @@
 #include "common/ini_file.h"
 #include "common/printer_data_names.h"
 #include "host/memory_spooler.h"
+#include "possdk/bitmap_file.h"
 #include "printer/stream_renderer.h"
 #include "render/control_fonts.h"
 #include "render/module_state.h"
@@ -152,6 +153,24 @@ void StreamRenderer(const uint8_t* data, std::size_t size)
     printer::StreamRenderer renderer(*glyphs, *symbols, SystemCodePages());
     const printer::RenderedJob printed = renderer.Render(std::span(data, size));
     static_cast<void>(printed.log.Text());
+}
+
+void BitmapFile(const uint8_t* data, std::size_t size)
+{
+    // A buffer of exactly the file's size, so that a read past its end is one
+    // the address sanitizer sees.
+    const std::vector<uint8_t> file(data, data + size);
+    const possdk::BitmapRead read = possdk::ReadBitmapFile(file);
+    if (!read.view) return;
+    const auto inside = [&](std::span<const uint8_t> part) {
+        return part.data() >= file.data() && part.data() + part.size() <= file.data() + file.size();
+    };
+    if (!inside(read.view->info) || !inside(read.view->pixels) || read.view->heightPixels <= 0) __builtin_trap();
+    // Every byte the drawing would read.
+    unsigned sum = 0;
+    for (const uint8_t b : read.view->info) sum += b;
+    for (const uint8_t b : read.view->pixels) sum += b;
+    static_cast<void>(sum);
 }
 
 }  // namespace lt77::fuzz

@@ -16,5 +16,7 @@ void TextKeys(const uint8_t* data, std::size_t size);
 void ControlIni(const uint8_t* data, std::size_t size);
 // A job as the printer receives it, through the printer's stream renderer.
 void StreamRenderer(const uint8_t* data, std::size_t size);
+// A BMP file as possdk's PrintBitmap reads it: checked against its headers.
+void BitmapFile(const uint8_t* data, std::size_t size);
 
 }  // namespace lt77::fuzz

@@ -32,6 +32,7 @@ TEST(FuzzCorpus, CapturedTextRecords) { Replay("text_records", &TextRecords); }
 TEST(FuzzCorpus, TextKeyDefinitions) { Replay("text_keys", &TextKeys); }
 TEST(FuzzCorpus, ControlCodeIni) { Replay("control_ini", &ControlIni); }
 TEST(FuzzCorpus, PrinterStreams) { Replay("stream_renderer", &StreamRenderer); }
+TEST(FuzzCorpus, BitmapFiles) { Replay("bitmap_file", &BitmapFile); }
 
 }  // namespace
 }  // namespace lt77::fuzz
