@@ -176,7 +176,7 @@ TEST_F(PossdkRoadTest, RefusalsAreShownAsTheHostRecordsMessageBoxes)
     SetProcessEnvironment("LT77_PLUGIN", (root_ / "no-plugin.so").string());
     EXPECT_EQ(connect("POS"), 0);
     UnsetProcessEnvironment("LT77_PLUGIN");
-    ASSERT_FALSE(host::SetQueueSetting("POS", "Driver", "KELWYNT TM-9"));
+    ASSERT_FALSE(host::SetQueueSetting("POS", "Driver", "KELWYNT QX-9"));
     const POSSDK_WCHAR pos[] = {'P', 'O', 'S', 0};
     EXPECT_EQ(connectW(pos), 0);
     EXPECT_EQ(connect("POS"), 1);

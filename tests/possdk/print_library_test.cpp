@@ -184,7 +184,7 @@ TEST_F(PrintLibraryTest, ConnectAcceptsADriverByFamilyAndTheNarrowFormAlsoByTheM
         const char* driver;
         int32_t narrow, wide;
     } rows[] = {
-        {"KELWYNT LT-77", 1, 1}, {"LT-77", 1, 1}, {"LP-100 Receipt", 1, 1}, {"KELWYNT TM-9", 1, 0},
+        {"KELWYNT LT-77", 1, 1}, {"LT-77", 1, 1}, {"LP-100 Receipt", 1, 1}, {"KELWYNT QX-9", 1, 0},
         {"Generic / Text Only", 0, 0}, {"lt-77", 0, 0},
     };
     for (const auto& row : rows) {

@@ -16,7 +16,7 @@ TEST(SdkRules, DriverNamesAreCaseSensitiveSubstringsAndOnlyTheNarrowConnectTakes
         {"maker's full driver name", u"KELWYNT LT-77 Receipt", true, true, true},
         {"another family", u"LK-200 Label", true, true, false},
         {"last of the nine", u"Driver for LK-200", true, true, false},
-        {"maker word alone", u"KELWYNT TM-10", true, false, true},
+        {"maker word alone", u"KELWYNT QX-10", true, false, true},
         {"lower case model", u"lt-77", false, false, false},
         {"lower case maker", u"Kelwynt LX", false, false, false},
         {"near miss", u"LT-7 7", false, false, false},
