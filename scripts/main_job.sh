@@ -3,7 +3,8 @@
 # plug-in under the test host; then the whole road to a printer: the
 # virtual LT-77 on loopback TCP, the host's spooler with the port monitor,
 # an application watching the printer through posstatus, the cover opened
-# and closed at the printer and a card swiped. Prints where the outputs are.
+# and closed at the printer, the point-of-sale sample printing through possdk
+# and a card swiped. Prints where the outputs are.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -95,6 +96,15 @@ await "status 0 severity 3" $HOST show-queue "$QUEUE"
 show
 receipt 4
 await job-0002.png ls "$PRINTER/jobs"
+
+echo "-- a point-of-sale application prints through possdk (samples/pos_receipt)"
+# The raw path takes only a driver whose name carries the maker's word; a
+# connection takes "LT-77" alone as well.
+sed -i 's/^Driver = .*/Driver = KELWYNT LT-77/' "$ROOT/queues/$QUEUE/printer.ini"
+LT77_HOST_ROOT="$ROOT" "$BUILD/samples/pos_receipt/pos_receipt" "$QUEUE" tests/data/possdk/logo.bmp
+await job-0004.png ls "$PRINTER/jobs"
+grep -E "^job (5|6):" "$ROOT/spooler.log"
+echo "  the application's receipt: $PRINTER/jobs/job-0003.png, its raw job: $PRINTER/jobs/job-0004.png"
 
 echo "-- a card is swiped (lt77host swipe-card)"
 $HOST swipe-card "$QUEUE" --track 2 ';4111111111111111=2512101?'
