@@ -103,6 +103,7 @@ echo "-- a point-of-sale application prints through possdk (samples/pos_receipt)
 sed -i 's/^Driver = .*/Driver = KELWYNT LT-77/' "$ROOT/queues/$QUEUE/printer.ini"
 LT77_HOST_ROOT="$ROOT" "$BUILD/samples/pos_receipt/pos_receipt" "$QUEUE" tests/data/possdk/logo.bmp
 await job-0004.png ls "$PRINTER/jobs"
+await "job 6:" cat "$ROOT/spooler.log"
 grep -E "^job (5|6):" "$ROOT/spooler.log"
 echo "  the application's receipt: $PRINTER/jobs/job-0003.png, its raw job: $PRINTER/jobs/job-0004.png"
 
