@@ -18,8 +18,4 @@ if [ ! -f "$prefix/system.reg" ]; then
     cmake/wine_run.sh "$prefix" wineboot -i >/dev/null 2>&1
 fi
 # The queues live in the one prefix, so the cases run one after another.
-# The operator programs' cases (ViewersWine.*) are left out: in a new prefix
-# their programs end at once, before a window shows, and they pass only on a
-# prefix they have run in before. Until that is understood they run by hand:
-#   ctest --preset windows -R ViewersWine
-ctest --preset windows -E ViewersWine "$@"
+ctest --preset windows "$@"
