@@ -1,5 +1,6 @@
 #include "fcaeditor/control_table.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "common/ascii_case.h"
@@ -137,7 +138,14 @@ std::optional<std::string> ControlCodeEditor::Apply()
     if (rows_.empty()) return std::nullopt;
     const std::string& text = field_.Text();
     if (text.size() % 3 == 1) return std::string(kInvalidCommands);
-    rows_[current_] = rows_[current_].substr(0, kRowPrefixChars) + text;
+    // The rendering plug-in drops a value with lower-case digits as a whole,
+    // so digits typed in lower case would print nothing: an applied row is
+    // stored in upper case. Rows the operator does not apply keep their
+    // file's spelling.
+    std::string commands = text;
+    for (char& c : commands) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    field_.SetText(commands);
+    rows_[current_] = rows_[current_].substr(0, kRowPrefixChars) + commands;
     applyEnabled_ = false;
     return std::nullopt;
 }

@@ -93,9 +93,11 @@ TEST_F(ControlTableTest, AnUnpairedDigitIsRefusedAndTheRowKeepsItsCommands)
     // "OK" with the edit still pending writes nothing and stays.
     EXPECT_EQ(editor.Ok(SystemProfileWriter(), kIni), std::string("Please enter valid commands"));
     EXPECT_EQ(ReadFile(kIniFile), "[ZozaRurodirA]\r\n43=1B45\r\n");
-    // A pending edit that is whole is applied by "OK".
-    editor.Type('A');
+    // A pending edit that is whole is applied by "OK", in upper case, which
+    // is the only spelling the rendering plug-in sends.
+    editor.Type('a');
     EXPECT_EQ(Written(editor), "[ZozaRurodirA]\r\n43=1B4A\r\n");
+    EXPECT_EQ(editor.Rows()[0x23], "C    43    1B 4A ");
 }
 
 TEST_F(ControlTableTest, OddAndForeignValuesSurviveAndKeysOutsideTheTableAreDropped)
