@@ -337,6 +337,15 @@ TEST_F(ViewersWine, JnlViewerSearchesShowsAndReprints)
 
     ::SendMessageW(window, WM_COMMAND, kJournalPrint, 0);
     EXPECT_EQ(Printed(), Reprinted(receipt_));
+
+    // A second start hands over to the running viewer and ends; the first
+    // stays.
+    Program second(LT77_JNLVIEWER_EXE, L"LT-77 Viewers,");
+    ::DWORD code = 99;
+    EXPECT_TRUE(second.Ended(10000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(::IsWindow(window));
+
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(viewer.Ended(10000));
 }
