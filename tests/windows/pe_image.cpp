@@ -1,8 +1,14 @@
 #include "pe_image.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <optional>
+
+#include "common/ascii_case.h"
 
 namespace lt77::test_support {
 namespace {
@@ -160,6 +166,33 @@ std::variant<PeImage, std::string> ParsePeImage(std::span<const uint8_t> bytes)
     if (const uint32_t rva = directoryRva(kImportDirectory); rva != 0)
         if (auto error = ReadImports(image, rva, out)) return *error;
     return out;
+}
+
+const PeImage& PeImageOf(const std::string& path)
+{
+    static std::map<std::string, PeImage> images;
+    if (const auto found = images.find(path); found != images.end()) return found->second;
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto parsed = ParsePeImage(bytes);
+    PeImage image;
+    if (const auto* error = std::get_if<std::string>(&parsed))
+        ADD_FAILURE() << path << ": " << *error;
+    else
+        image = std::move(std::get<PeImage>(parsed));
+    return images.emplace(path, std::move(image)).first->second;
+}
+
+std::vector<std::string> ForeignImports(const PeImage& image, std::initializer_list<std::string_view> allowed)
+{
+    std::vector<std::string> foreign;
+    for (const auto& entry : image.imports) {
+        const std::string& library = entry.first;
+        const bool isAllowed = std::any_of(allowed.begin(), allowed.end(),
+                                           [&](std::string_view name) { return EqualsNoCase(library, name); });
+        if (!isAllowed && !EqualsNoCase(std::string_view(library).substr(0, 11), "api-ms-win-")) foreign.push_back(library);
+    }
+    return foreign;
 }
 
 }  // namespace lt77::test_support

@@ -45,6 +45,10 @@ TEST(PeImage, ListsWhatThisProgramImports)
         if (Lower(library) == "kernel32.dll")
             found = std::find(functions.begin(), functions.end(), "GetModuleFileNameW") != functions.end();
     EXPECT_TRUE(found);
+
+    // kernel32 is named in any case; what is not allowed is listed.
+    EXPECT_EQ(ForeignImports(image, {}).size(), image.imports.size());
+    EXPECT_EQ(ForeignImports(image, {"KERNEL32.DLL"}).size(), image.imports.size() - 1);
 }
 
 TEST(PeImage, RejectsWhatIsNotAnImage)
