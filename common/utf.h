@@ -27,3 +27,18 @@ std::u16string Utf16FromBytes(std::span<const uint8_t> bytes,
 std::vector<uint8_t> Utf16ToBytes(std::u16string_view text, bool terminate);
 
 }  // namespace lt77
+
+namespace lt77 {
+
+// A NUL-terminated wide text as an application hands it to an export
+// (wchar_t on Windows, char16_t elsewhere); empty for a null pointer.
+template <class WideChar>
+std::u16string Utf16FromTerminated(const WideChar* text)
+{
+    static_assert(sizeof(WideChar) == sizeof(char16_t), "a wide text of 16-bit units");
+    std::u16string out;
+    for (; text != nullptr && *text != 0; ++text) out.push_back(static_cast<char16_t>(*text));
+    return out;
+}
+
+}  // namespace lt77

@@ -11,12 +11,6 @@
 #include "portmon/monitor_trace.h"
 #include "portmon/port_record.h"
 
-#if defined(_WIN32)
-#define LT77_EXPORT
-#else
-#define LT77_EXPORT __attribute__((visibility("default")))
-#endif
-
 namespace lt77::portmon {
 namespace {
 

@@ -12,6 +12,14 @@
 #include "platform/oem/abi_types.h"
 #include "platform/system_error.h"
 
+// Marks a function the binary exports. Windows builds list their exports in
+// a module-definition file; elsewhere the symbol must be visible.
+#if defined(_WIN32)
+#define LT77_EXPORT
+#else
+#define LT77_EXPORT __attribute__((visibility("default")))
+#endif
+
 namespace lt77 {
 
 // printf-style trace function of the binary; null where the binary keeps no trace.
