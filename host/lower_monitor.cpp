@@ -192,19 +192,13 @@ void LowerMonitor::Record(std::string line)
 {
     std::lock_guard lock(mutex_);
     calls_.push_back(std::move(line));
+    if (calls_.size() > kCallsKept) calls_.pop_front();
 }
 
 std::vector<std::string> LowerMonitor::Calls()
 {
     std::lock_guard lock(mutex_);
-    return calls_;
-}
-
-std::vector<uint8_t> LowerMonitor::Received(std::u16string_view port)
-{
-    std::lock_guard lock(mutex_);
-    const auto it = received_.find(std::u16string(port));
-    return it == received_.end() ? std::vector<uint8_t>{} : it->second;
+    return {calls_.begin(), calls_.end()};
 }
 
 LowerMonitor::Port* LowerMonitor::OpenPort(std::u16string_view name, DWORD& error)
@@ -296,9 +290,6 @@ bool LowerMonitor::Write(Port& port, std::span<const uint8_t> bytes, DWORD& writ
             return false;
         }
     }
-    std::lock_guard lock(mutex_);
-    auto& received = received_[port.name];
-    received.insert(received.end(), bytes.begin(), bytes.begin() + written);
     return true;
 }
 

@@ -7,6 +7,7 @@
 // queries from the host's port table. Every call is recorded.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -52,10 +53,10 @@ public:
     mon::MONITOR2* Table() { return &table_; }
     HANDLE Handle() { return this; }
 
-    // The calls so far, one line each ("StartDocPort COM1: 12").
+    // The latest calls, one line each ("StartDocPort COM1: 12"): the last
+    // kCallsKept, so that a spooler host running for days keeps its size.
+    static constexpr size_t kCallsKept = 4096;
     std::vector<std::string> Calls();
-    // The bytes each port's device received, all documents together.
-    std::vector<uint8_t> Received(std::u16string_view port);
 
     // For the C entries of the table.
     struct Port;
@@ -74,8 +75,7 @@ private:
     SettingsOf settings_;
     mon::MONITOR2 table_{};
     std::mutex mutex_;
-    std::vector<std::string> calls_;
-    std::map<std::u16string, std::vector<uint8_t>> received_;
+    std::deque<std::string> calls_;
 };
 
 }  // namespace lt77::host
