@@ -177,23 +177,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
         program::Message(nullptr, fcaeditor::kNoIniFile, fcaeditor::kEditorCaption);
         return 1;
     }
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = MainProc;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kMainClass;
-    ::RegisterClassW(&wc);
-    const HWND window = ::CreateWindowExW(0, kMainClass, Wide(fcaeditor::kEditorCaption).c_str(),
-                                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                          CW_USEDEFAULT, 650, 500, nullptr, nullptr, instance, nullptr);
+    program::RegisterWindowClass(instance, kMainClass, MainProc);
+    const HWND window = program::ShowMainWindow(instance, kMainClass, fcaeditor::kEditorCaption, 650, 500, show);
     if (!window) return 1;
-    ::ShowWindow(window, show);
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageW(window, &msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    program::RunMessageLoop([&](MSG& msg) { return ::IsDialogMessageW(window, &msg) != FALSE; });
     return 0;
 }

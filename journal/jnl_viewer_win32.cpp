@@ -318,31 +318,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const struct {
-        const wchar_t* name;
-        WNDPROC proc;
-    } classes[] = {{kMainClass, MainProc}, {kPictureClass, PictureProc}, {kSearchClass, SearchProc}};
-    for (const auto& c : classes) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = c.proc;
-        wc.hInstance = instance;
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = c.name;
-        ::RegisterClassW(&wc);
-    }
-    const HWND window = ::CreateWindowExW(0, kMainClass, Wide(journal::kJournalCaption).c_str(),
-                                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                          CW_USEDEFAULT, 920, 540, nullptr, nullptr, instance, nullptr);
+    program::RegisterWindowClass(instance, kMainClass, MainProc);
+    program::RegisterWindowClass(instance, kPictureClass, PictureProc);
+    program::RegisterWindowClass(instance, kSearchClass, SearchProc);
+    const HWND window = program::ShowMainWindow(instance, kMainClass, journal::kJournalCaption, 920, 540, show);
     if (!window) return 1;
-    ::ShowWindow(window, show);
     g.session->ListAll();
     FillList();
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageW(window, &msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    program::RunMessageLoop([&](MSG& msg) { return ::IsDialogMessageW(window, &msg) != FALSE; });
     return 0;
 }

@@ -306,31 +306,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show)
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
-    WNDCLASSW frame{};
-    frame.lpfnWndProc = FrameProc;
-    frame.hInstance = instance;
-    frame.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    frame.lpszClassName = kFrameClass;
-    ::RegisterClassW(&frame);
-    WNDCLASSW main{};
-    main.lpfnWndProc = MainProc;
-    main.hInstance = instance;
-    main.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    main.lpszClassName = kMainClass;
-    ::RegisterClassW(&main);
-    const HWND window = ::CreateWindowExW(0, kMainClass, Wide(viewer::kPreviewTitle).c_str(),
-                                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                                          CW_USEDEFAULT, 700, 600, nullptr, nullptr, instance, nullptr);
+    program::RegisterWindowClass(instance, kFrameClass, FrameProc, /*paintsItself=*/true);
+    program::RegisterWindowClass(instance, kMainClass, MainProc);
+    const HWND window = program::ShowMainWindow(instance, kMainClass, viewer::kPreviewTitle, 700, 600, show);
     if (!window) return 1;
-    ::ShowWindow(window, show);
     FillList();
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (HandleKey(msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    program::RunMessageLoop([](MSG& msg) { return HandleKey(msg); });
     DropBitmap();
     return 0;
 }

@@ -1,6 +1,7 @@
 // What the three Windows programs (JobPreview, JnlViewer, the control-code
 // editor) share at their entry points: text conversion, the single-instance
-// hand-over, child windows and message boxes. Included only by the programs'
+// hand-over, window classes, the main window, the message loop, child
+// windows and message boxes. Included only by the programs'
 // Windows entry files (*_win32.cpp), which are allowed the system headers.
 #pragma once
 
@@ -60,6 +61,43 @@ inline HFONT Font(const wchar_t* face, int height, int weight = FW_NORMAL)
 {
     return ::CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+}
+
+// A window class of the program, with the arrow cursor; the dialog face
+// as background unless the class paints all of itself.
+inline void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, bool paintsItself = false)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    if (!paintsItself) wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name;
+    ::RegisterClassW(&wc);
+}
+
+// The program's one top-level window: fixed size, no maximising; shown.
+inline HWND ShowMainWindow(HINSTANCE instance, const wchar_t* windowClass, std::string_view title, int width,
+                           int height, int show)
+{
+    const HWND window = ::CreateWindowExW(0, windowClass, Wide(title).c_str(),
+                                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                                          CW_USEDEFAULT, width, height, nullptr, nullptr, instance, nullptr);
+    if (window) ::ShowWindow(window, show);
+    return window;
+}
+
+// Runs until the program quits. Each message is first offered to handled
+// (keyboard navigation, accelerators), which returns true for one it took.
+template <class Handled>
+void RunMessageLoop(Handled&& handled)
+{
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (handled(msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
 }
 
 }  // namespace lt77::program
