@@ -1,0 +1,480 @@
+// uilt77's property sheets under Wine on a virtual display, hosted as the
+// driver core's UI half hosts them: the sheet information block, the
+// add-page callback, PropertySheetW. A second thread drives the controls with
+// window messages (typing, clicks, spins, list selections) while the sheet
+// runs its own message loop, presses Apply, and the test reads what the pages
+// wrote into the queue's printer data. Wine keeps no user forms, so the
+// sheets get a form store of the test's own. Every page is photographed in
+// six languages into screenshots/ of the build tree.
+//
+// Wine's SetThreadUILanguage succeeds without doing anything, while its
+// resource lookup follows the thread locale: the sheet's thread is given the
+// locale of the language under test, as a system of that language would have.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The plug-in's declarations before the system headers (see
+// ui/win32/dialog_helpers.h).
+#include "common/printer_data_names.h"
+#include "host/queue_admin.h"
+#include "platform/form_store.h"
+#include "platform/spooler.h"
+#include "ui/page_context.h"
+#include "ui/property_sheets.h"
+#include "ui/settings_store.h"
+#include "ui/win32/resource.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using lt77::FormRecord;
+
+constexpr char kQueue[] = "LT-77 Sheets";
+constexpr wchar_t kQueueW[] = L"LT-77 Sheets";
+
+// Forms as the spooler keeps them, for the one test process.
+class MemoryFormStore final : public lt77::FormStore {
+public:
+    std::vector<FormRecord> forms;
+    lt77::DWORD Enumerate(lt77::HANDLE, std::vector<FormRecord>& out) override
+    {
+        out = forms;
+        return 0;
+    }
+    lt77::DWORD Get(lt77::HANDLE, std::u16string_view name, FormRecord& out) override
+    {
+        for (const auto& f : forms)
+            if (f.name == name) return out = f, 0;
+        return ERROR_INVALID_FORM_NAME;
+    }
+    lt77::DWORD Add(lt77::HANDLE, const FormRecord& form) override
+    {
+        for (const auto& f : forms)
+            if (f.name == form.name) return ERROR_FILE_EXISTS;
+        forms.push_back(form);
+        return 0;
+    }
+    lt77::DWORD Set(lt77::HANDLE, std::u16string_view name, const FormRecord& form) override
+    {
+        for (auto& f : forms)
+            if (f.name == name) return f = form, 0;
+        return ERROR_INVALID_FORM_NAME;
+    }
+    lt77::DWORD Delete(lt77::HANDLE, std::u16string_view name) override
+    {
+        for (auto it = forms.begin(); it != forms.end(); ++it)
+            if (it->name == name) return forms.erase(it), 0;
+        return ERROR_INVALID_FORM_NAME;
+    }
+};
+
+// The pages the add-page callback was given, made into sheet pages.
+struct CoreSheet {
+    std::vector<HPROPSHEETPAGE> pages;
+};
+
+LONG_PTR CALLBACK AddPage(lt77::HANDLE sheet, lt77::UINT function, LPARAM lParam1, LPARAM)
+{
+    auto* core = static_cast<CoreSheet*>(sheet);
+    if (function != lt77::CPSFUNC_ADD_PROPSHEETPAGEW || lParam1 == 0) return 0;
+    const HPROPSHEETPAGE page = ::CreatePropertySheetPageW(reinterpret_cast<const PROPSHEETPAGEW*>(lParam1));
+    if (page == nullptr) return 0;
+    core->pages.push_back(page);
+    return static_cast<LONG_PTR>(core->pages.size());
+}
+
+std::atomic<HWND> g_sheet{nullptr};
+
+int CALLBACK SheetCallback(HWND window, UINT message, LPARAM)
+{
+    if (message == PSCB_INITIALIZED) g_sheet = window;
+    return 0;
+}
+
+// One property sheet of the plug-in, shown on this thread until `drive`
+// (run on a second thread with the sheet's window) ends it.
+class SheetHost {
+public:
+    SheetHost(lt77::ui::UiSystem& system, HANDLE printer) : system_(system), printer_(printer) {}
+
+    void Run(bool documentSheet, const std::function<void(HWND)>& drive)
+    {
+        static wchar_t name[] = L"LT-77 Sheets";
+        lt77::OEMUIPSPARAM params{};
+        params.cbSize = sizeof params;
+        params.hPrinter = printer_;
+        params.pPrinterName = reinterpret_cast<lt77::WCHAR*>(name);
+        params.hOEMHeap = ::GetProcessHeap();
+        CoreSheet core;
+        lt77::PROPSHEETUI_INFO info{};
+        info.cbSize = sizeof info;
+        info.Version = lt77::PROPSHEETUI_INFO_VERSION;
+        info.Reason = lt77::PROPSHEETUI_REASON_INIT;
+        info.hComPropSheet = &core;
+        info.pfnComPropSheet = AddPage;
+        info.lParamInit = reinterpret_cast<LPARAM>(&params);
+        const auto init = documentSheet ? lt77::ui::hrOEMDocumentPropertySheets(system_, &info, 0)
+                                        : lt77::ui::hrOEMDevicePropertySheets(system_, &info, 0);
+        ASSERT_EQ(init, 0) << "the sheet handler refused to initialise";
+        ASSERT_EQ(core.pages.size(), documentSheet ? 6u : 2u);
+
+        PROPSHEETHEADERW header{};
+        header.dwSize = sizeof header;
+        header.dwFlags = PSH_USECALLBACK;
+        header.pszCaption = L"LT-77 Sheets";
+        header.nPages = static_cast<UINT>(core.pages.size());
+        header.phpage = core.pages.data();
+        header.pfnCallback = SheetCallback;
+        g_sheet = nullptr;
+        std::thread driver([&] {
+            for (int i = 0; i < 200 && g_sheet.load() == nullptr; ++i) ::Sleep(50);
+            if (const HWND sheet = g_sheet.load()) {
+                drive(sheet);
+                ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            }
+        });
+        ::PropertySheetW(&header);
+        driver.join();
+
+        info.Reason = lt77::PROPSHEETUI_REASON_DESTROY;
+        if (documentSheet) lt77::ui::hrOEMDocumentPropertySheets(system_, &info, 0);
+        else lt77::ui::hrOEMDevicePropertySheets(system_, &info, 0);
+    }
+
+private:
+    lt77::ui::UiSystem& system_;
+    HANDLE printer_;
+};
+
+// Driving helpers, all from the driver thread.
+HWND Page(HWND sheet, int index)
+{
+    ::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+std::wstring Text(HWND page, int id)
+{
+    wchar_t text[512] = {};
+    ::GetDlgItemTextW(page, id, text, 512);
+    return text;
+}
+
+void Type(HWND page, int id, const std::wstring& text)
+{
+    const HWND edit = ::GetDlgItem(page, id);
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    for (const wchar_t c : text) ::SendMessageW(edit, WM_CHAR, c, 1);
+}
+
+void Leave(HWND page, int id)
+{
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
+}
+
+// A click on the spin's upper (up) or lower (down) arrow.
+void Spin(HWND page, int id, bool up)
+{
+    const HWND spin = ::GetDlgItem(page, id);
+    RECT r{};
+    ::GetClientRect(spin, &r);
+    const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
+    ::SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(spin, WM_LBUTTONUP, 0, at);
+}
+
+void Click(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
+
+void Select(HWND page, int id, int index, int code = CBN_SELCHANGE)
+{
+    const HWND list = ::GetDlgItem(page, id);
+    ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(list));
+}
+
+HWND WaitForWindow(const wchar_t* title)
+{
+    for (int i = 0; i < 100; ++i) {
+        if (const HWND w = ::FindWindowW(nullptr, title)) return w;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+// The screen's pixels of a window, written as a 24-bit BMP. Returns how
+// many pixels differ from the most common colour (the dialog's face).
+std::size_t Photograph(HWND window, const fs::path& file)
+{
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::Sleep(300);
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return 0;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    const HDC screen = ::GetDC(nullptr);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    const HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    ::GdiFlush();
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    const auto* pixels = static_cast<const uint8_t*>(bits);
+    std::vector<uint8_t> data(pixels, pixels + stride * static_cast<std::size_t>(height));
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER fileHeader{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + data.size()),
+                                0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+
+    std::map<uint32_t, std::size_t> colours;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = &data[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3];
+            ++colours[static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16)];
+        }
+    std::size_t face = 0;
+    for (const auto& [colour, count] : colours) face = std::max(face, count);
+    return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) - face;
+}
+
+class UiSheetsWine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (auto error = lt77::host::CreateQueue(kQueue)) GTEST_SKIP() << "no queue: " << *error;
+        PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+        ASSERT_TRUE(::OpenPrinterW(const_cast<wchar_t*>(kQueueW), &printer_, &access));
+        lt77::ui::SetUiModuleInstance(::GetModuleHandleW(nullptr));
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+        ::InitCommonControlsEx(&controls);
+        const lt77::ui::UiSystem& base = lt77::ui::SystemUi();
+        system_ = std::make_unique<lt77::ui::UiSystem>(lt77::ui::UiSystem{base.spooler, base.setup, forms_,
+                                                                          base.profile, base.codePages, base.files,
+                                                                          base.language, base.shell,
+                                                                          base.osMajorVersion});
+    }
+    void TearDown() override
+    {
+        if (printer_ != nullptr) ::ClosePrinter(printer_);
+        ::SetThreadLocale(MAKELCID(0x409, SORT_DEFAULT));
+    }
+
+    std::vector<uint8_t> Data(const char* value)
+    {
+        lt77::PrinterDataValue out;
+        if (system_->spooler.GetData(printer_, lt77::kPropertiesKey, value, 4096, out) != 0) return {};
+        return out.bytes;
+    }
+    void SetMisc(std::vector<uint8_t> misc)
+    {
+        system_->spooler.SetData(printer_, lt77::kPropertiesKey, lt77::kMiscValue, REG_BINARY, misc);
+    }
+
+    HANDLE printer_ = nullptr;
+    MemoryFormStore forms_;
+    std::unique_ptr<lt77::ui::UiSystem> system_;
+};
+
+enum { LAYOUT, DOCUMENT, NV_IMAGE, BARCODE, DITHERING, UTILITY };
+
+TEST_F(UiSheetsWine, DocumentSheetWritesWhatItsControlsWereGiven)
+{
+    forms_.forms = {{u"80 x 3276 mm[LT77]", lt77::FORM_KIND_PRINTER, 72000, 3276000, 0, 0, 72000, 3276000},
+                    {u"58 x 3276 mm[LT77]", lt77::FORM_KIND_PRINTER, 52200, 3276000, 0, 0, 52200, 3276000}};
+    std::wstring copiesTyped, copiesUp, copiesDown, feedsUp, feedsDown, paperItem;
+    BOOL journalViewerBefore = TRUE, journalViewerAfter = FALSE;
+    SheetHost(*system_, printer_).Run(true, [&](HWND sheet) {
+        HWND page = Page(sheet, LAYOUT);
+        Type(page, IDC_LAYOUT_COPIES, L"300");
+        Leave(page, IDC_LAYOUT_COPIES);
+        copiesTyped = Text(page, IDC_LAYOUT_COPIES);
+        Spin(page, IDC_LAYOUT_COPIES_SPIN, true);
+        copiesUp = Text(page, IDC_LAYOUT_COPIES);
+        Spin(page, IDC_LAYOUT_COPIES_SPIN, false);
+        copiesDown = Text(page, IDC_LAYOUT_COPIES);
+        Click(page, IDC_LAYOUT_ROTATE_180);
+        wchar_t item[64] = {};
+        ::SendDlgItemMessageW(page, IDC_LAYOUT_PAPER_SIZE, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
+        paperItem = item;
+
+        page = Page(sheet, DOCUMENT);
+        Type(page, IDC_DOC_LINE_FEEDS, L"99");
+        Spin(page, IDC_DOC_LINE_FEEDS_SPIN, true);
+        feedsUp = Text(page, IDC_DOC_LINE_FEEDS);
+        Spin(page, IDC_DOC_LINE_FEEDS_SPIN, false);
+        feedsDown = Text(page, IDC_DOC_LINE_FEEDS);
+        Type(page, IDC_DOC_LINE_FEEDS, L"7");
+        Click(page, IDC_DOC_DRAWER + 8);  // open after printing #1
+        Type(page, IDC_DOC_DRAWER + 9, L"300");
+        Type(page, IDC_DOC_START_DOC, L"<1B>p<0019FA>");
+
+        page = Page(sheet, NV_IMAGE);
+        Select(page, IDC_NV_START_DOC, 3);
+
+        page = Page(sheet, BARCODE);
+        Select(page, IDC_BC_1D_TYPE, 4);
+        Select(page, IDC_BC_1D_FONT, 1, CBN_SELENDOK);
+
+        page = Page(sheet, DITHERING);
+        Click(page, IDC_DITHER_GREY);
+
+        page = Page(sheet, UTILITY);
+        journalViewerBefore = ::IsWindowEnabled(::GetDlgItem(page, IDC_UTIL_JOURNAL_VIEWER));
+        Click(page, IDC_UTIL_JOURNAL);
+        journalViewerAfter = ::IsWindowEnabled(::GetDlgItem(page, IDC_UTIL_JOURNAL_VIEWER));
+
+        ::SendMessageW(sheet, PSM_APPLY, 0, 0);
+    });
+
+    EXPECT_EQ(copiesTyped, L"255");
+    EXPECT_EQ(copiesUp, L"1");
+    EXPECT_EQ(copiesDown, L"255");
+    EXPECT_EQ(paperItem, L"58 x 3276 mm");
+    EXPECT_EQ(feedsUp, L"0");
+    EXPECT_EQ(feedsDown, L"0");
+    EXPECT_FALSE(journalViewerBefore);
+    EXPECT_TRUE(journalViewerAfter);
+
+    const auto misc = Data(lt77::kMiscValue);
+    ASSERT_EQ(misc.size(), 44u);
+    EXPECT_EQ(misc[lt77::IDX_ROTATION], 2);
+    EXPECT_EQ(misc[lt77::IDX_LINE_FEEDS], 7);
+    EXPECT_EQ(misc[lt77::IDX_DRAWER1_AFTER], 1);
+    EXPECT_EQ(misc[lt77::IDX_DRAWER1_AFTER_PULSE], 22);  // 300 ms: 44 in 8 bits, halved
+    EXPECT_EQ(misc[lt77::IDX_STORED_IMAGE_START_DOC], 3);
+    EXPECT_EQ(misc[lt77::IDX_GREYSCALE], 1);
+    EXPECT_EQ(misc[lt77::IDX_JOURNAL_ON], 1);
+    EXPECT_EQ(Data(lt77::kStartDocValue), (std::vector<uint8_t>{0x1B, 0x70, 0x00, 0x19, 0xFA}));
+    const auto barcodes = Data(lt77::kBarcodeInfoValue);
+    ASSERT_EQ(barcodes.size(), 45u);
+    EXPECT_EQ(barcodes[0], 4);  // Code39 folded into Barcode1 when Barcode2 was chosen
+    EXPECT_EQ(barcodes[5], 1);  // Barcode2 keeps its own type
+}
+
+TEST_F(UiSheetsWine, PaperDialogSavesRefusesAndListsUserForms)
+{
+    forms_.forms = {{u"80 x 3276 mm[LT77]", lt77::FORM_KIND_PRINTER, 72000, 3276000, 0, 0, 72000, 3276000}};
+    std::wstring widthLeft, errorText, listed;
+    int layoutItems = 0;
+    SheetHost(*system_, printer_).Run(true, [&](HWND sheet) {
+        const HWND page = Page(sheet, LAYOUT);
+        ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_LAYOUT_PAPER_MORE, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(page, IDC_LAYOUT_PAPER_MORE)));
+        const HWND dialog = WaitForWindow(L"User Defined Paper Size");
+        if (dialog == nullptr) return;
+        Type(dialog, IDC_PAPER_WIDTH, L"300");
+        Leave(dialog, IDC_PAPER_WIDTH);
+        widthLeft = Text(dialog, IDC_PAPER_WIDTH);
+
+        // The default name is refused with a message box, answered here.
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PAPER_SAVE, BN_CLICKED), 0);
+        if (const HWND box = WaitForWindow(L"Error")) {
+            HWND label = nullptr;
+            while ((label = ::FindWindowExW(box, label, L"Static", nullptr)) != nullptr) {
+                wchar_t text[128] = {};
+                ::GetWindowTextW(label, text, 128);
+                if (text[0] != 0) errorText = text;
+            }
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 100 && ::IsWindow(box); ++i) ::Sleep(50);
+        }
+
+        ::SetDlgItemTextW(dialog, IDC_PAPER_NAME, L"Label");
+        ::SetDlgItemTextW(dialog, IDC_PAPER_WIDTH, L"80.0");
+        ::SetDlgItemTextW(dialog, IDC_PAPER_LENGTH, L"100.0");
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PAPER_SAVE, BN_CLICKED), 0);
+        wchar_t item[64] = {};
+        ::SendDlgItemMessageW(dialog, IDC_PAPER_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(item));
+        listed = item;
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PAPER_CLOSE, BN_CLICKED), 0);
+        for (int i = 0; i < 100 && ::IsWindow(dialog); ++i) ::Sleep(50);
+        layoutItems = static_cast<int>(::SendDlgItemMessageW(page, IDC_LAYOUT_PAPER_SIZE, CB_GETCOUNT, 0, 0));
+    });
+
+    EXPECT_EQ(widthLeft, L"210.0");
+    EXPECT_EQ(errorText, L"This paper name can not be registered.");
+    EXPECT_EQ(listed, L"Label");
+    ASSERT_EQ(forms_.forms.size(), 2u);
+    EXPECT_EQ(forms_.forms[1].name, u"Label[LT77]");
+    EXPECT_EQ(forms_.forms[1].kind, lt77::FORM_KIND_USER);
+    EXPECT_EQ(forms_.forms[1].widthUm, 72000);
+    EXPECT_EQ(forms_.forms[1].lengthUm, 100000);
+    EXPECT_EQ(layoutItems, 2);
+}
+
+struct Language {
+    const char* name;
+    LANGID id;
+    uint8_t index;  // settings byte 28
+    const wchar_t* documentSettings;  // the caption of that template
+};
+
+TEST_F(UiSheetsWine, EveryPageIsDrawnInSixLanguages)
+{
+    const Language languages[] = {
+        {"en", 0x409, 0, L"Document Settings"}, {"de", 0x407, 1, L"Dokumenteinstellungen"},
+        {"ja", 0x411, 5, L"ドキュメント設定"},   {"ko", 0x412, 5, L"문서 설정"},
+        {"ru", 0x419, 5, L"Параметры документа"}, {"zh_cn", 0x804, 5, L"文档设置"},
+    };
+    const char* documentPages[] = {"layout", "document", "nv_image", "barcode", "dithering", "utility"};
+    const char* devicePages[] = {"language", "version"};
+    forms_.forms = {{u"80 x 3276 mm[LT77]", lt77::FORM_KIND_PRINTER, 72000, 3276000, 0, 0, 72000, 3276000}};
+    const fs::path folder = LT77_SCREENSHOT_DIR;
+    for (const auto& language : languages) {
+        SCOPED_TRACE(language.name);
+        const auto defaults = lt77::ui::UiDefaultSettings();
+        std::vector<uint8_t> misc(defaults.begin(), defaults.end());
+        misc[lt77::IDX_UI_LANGUAGE] = language.index;
+        SetMisc(misc);
+        ::SetThreadLocale(MAKELCID(language.id, SORT_DEFAULT));
+        std::vector<std::pair<std::string, std::size_t>> shots;
+        std::wstring secondTab;
+        for (const bool documentSheet : {true, false}) {
+            SheetHost(*system_, printer_).Run(documentSheet, [&](HWND sheet) {
+                const int count = documentSheet ? 6 : 2;
+                for (int i = 0; i < count; ++i) {
+                    Page(sheet, i);
+                    const std::string name = std::string(language.name) + "_" +
+                                             (documentSheet ? documentPages[i] : devicePages[i]);
+                    shots.emplace_back(name, Photograph(sheet, folder / (name + ".bmp")));
+                }
+                if (documentSheet) {
+                    TCITEMW tab{TCIF_TEXT};
+                    wchar_t text[64] = {};
+                    tab.pszText = text;
+                    tab.cchTextMax = 64;
+                    ::SendMessageW(reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0)),
+                                   TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&tab));
+                    secondTab = text;
+                }
+            });
+        }
+        ASSERT_EQ(shots.size(), 8u);
+        for (const auto& [name, drawn] : shots) EXPECT_GT(drawn, 2000u) << name << " looks blank";
+        // The second page's tab carries its template's own caption.
+        EXPECT_EQ(secondTab, std::wstring(language.documentSettings));
+    }
+}
+
+}  // namespace
