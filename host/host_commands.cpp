@@ -17,6 +17,7 @@
 #include "host/page_canvas.h"
 #include "host/picture_file.h"
 #include "host/status_watcher.h"
+#include "host/ui_commands.h"
 #include "host/viewer_commands.h"
 #include "platform/platform.h"
 #include "platform/process.h"
@@ -129,11 +130,12 @@ int RunCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::
         SetProcessEnvironment("LT77_HOST_ROOT", std::filesystem::absolute(it->second).string());
     }
     if (args.positional.empty() || args.positional[0] == "help") {
-        (args.positional.empty() ? err : out) << kUsage << kViewerUsage;
+        (args.positional.empty() ? err : out) << kUsage << kViewerUsage << kUiUsage;
         return args.positional.empty() ? 2 : 0;
     }
     const std::string& command = args.positional[0];
     if (IsViewerCommand(command)) return RunViewerCommand(rawArgs, out, err);
+    if (IsUiCommand(command)) return RunUiCommand(rawArgs, out, err);
     const auto need = [&](std::size_t n) { return args.positional.size() >= n + 1; };
 
     if (command == "create-queue" && need(1)) {

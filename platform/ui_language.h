@@ -17,6 +17,9 @@ public:
     // SetThreadUILanguage where the system has it and it succeeds, else the
     // thread locale.
     virtual void SwitchTo(WORD languageId) = 0;
+    // The system's major version number: the thread UI-language calls and
+    // elevated program starts exist from 6 on.
+    virtual DWORD SystemMajorVersion() = 0;
 };
 
 UiLanguage& SystemUiLanguage();

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "platform/oem/oem_ui.h"
+#include "ui/module_instance.h"
 #include "ui/page_context.h"
 
 namespace lt77::ui {
@@ -32,10 +33,6 @@ struct PageProcedures {
 };
 const PageProcedures& SheetPageProcedures();
 
-// The module instance whose resources hold the templates (kept at process
-// attach).
-HINSTANCE UiModuleInstance();
-void SetUiModuleInstance(HINSTANCE instance);
 
 // The sheet handlers behind DocumentPropertySheets and DevicePropertySheets.
 // The result goes into info->Result; S_OK when it is non-zero, else E_FAIL.
