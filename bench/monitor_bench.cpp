@@ -9,7 +9,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
@@ -38,6 +37,7 @@
 #include "platform/library.h"
 #include "platform/process.h"
 #include "platform/shared_memory.h"
+#include "vprinter/endpoints.h"
 #include "vprinter/virtual_printer.h"
 
 namespace lt77 {
@@ -214,23 +214,7 @@ public:
 
     std::string Control(const std::string& command)
     {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const std::string path = (root_ / "printer.ctl").string();
-        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-        std::string reply;
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
-            const std::string line = command + "\n";
-            if (::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size())) {
-                ::shutdown(fd, SHUT_WR);
-                char buffer[256];
-                ssize_t n;
-                while ((n = ::read(fd, buffer, sizeof(buffer))) > 0) reply.append(buffer, static_cast<size_t>(n));
-            }
-        }
-        ::close(fd);
-        return reply;
+        return vprinter::SendControlCommand((root_ / "printer.ctl").string(), command).text;
     }
 
     // The status block of the queue's shared record as an application reads

@@ -8,7 +8,6 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,6 +33,7 @@
 #include "platform/library.h"
 #include "platform/process.h"
 #include "statusback/posstatus.h"
+#include "vprinter/endpoints.h"
 #include "vprinter/virtual_printer.h"
 
 extern char** environ;
@@ -104,22 +104,7 @@ public:
 
     bool Control(const std::string& command)
     {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, (root_ / "printer.ctl").c_str(), sizeof(address.sun_path) - 1);
-        std::string reply;
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
-            const std::string line = command + "\n";
-            if (::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size())) {
-                ::shutdown(fd, SHUT_WR);
-                char buffer[256];
-                ssize_t n;
-                while ((n = ::read(fd, buffer, sizeof(buffer))) > 0) reply.append(buffer, static_cast<size_t>(n));
-            }
-        }
-        ::close(fd);
-        return reply.rfind("ok", 0) == 0;
+        return vprinter::SendControlCommand((root_ / "printer.ctl").string(), command).text.rfind("ok", 0) == 0;
     }
 
 private:

@@ -3,8 +3,6 @@
 // and the virtual LT-77 at the other end of loopback TCP or a
 // pseudo-terminal: what the spooler and applications see when the printer
 // changes.
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -26,6 +24,7 @@
 #include "platform/serial_port.h"
 #include "platform/shared_memory.h"
 #include "platform/system_error.h"
+#include "vprinter/endpoints.h"
 #include "vprinter/virtual_printer.h"
 
 namespace lt77 {
@@ -166,23 +165,7 @@ protected:
 
     std::string Control(const std::string& command)
     {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const std::string path = (root_ / "printer.ctl").string();
-        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-        std::string reply;
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
-            const std::string line = command + "\n";
-            if (::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size())) {
-                ::shutdown(fd, SHUT_WR);
-                char buffer[256];
-                ssize_t n;
-                while ((n = ::read(fd, buffer, sizeof(buffer))) > 0) reply.append(buffer, static_cast<size_t>(n));
-            }
-        }
-        ::close(fd);
-        return reply;
+        return vprinter::SendControlCommand((root_ / "printer.ctl").string(), command).text;
     }
 
     bool PortStatusBecomes(const std::string& port, const std::string& status)

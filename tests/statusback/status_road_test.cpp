@@ -3,8 +3,6 @@
 // monitor, and the virtual LT-77 at the other end of loopback TCP. The queue
 // starts without bidirectional communication and with its port closed, as
 // an installer leaves it; the library's Initialize document opens it.
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -26,6 +24,7 @@
 #include "platform/process.h"
 #include "platform/shared_memory.h"
 #include "statusback/posstatus.h"
+#include "vprinter/endpoints.h"
 #include "vprinter/virtual_printer.h"
 
 namespace lt77 {
@@ -137,25 +136,10 @@ protected:
         if (spoolerThread_.joinable()) spoolerThread_.join();
     }
 
+    // "ok" or the printer's error, without the status block the reply adds.
     std::string Control(const std::string& command)
     {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const std::string path = (root_ / "printer.ctl").string();
-        std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-        std::string reply;
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
-            const std::string line = command + "\n";
-            if (::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size())) {
-                ::shutdown(fd, SHUT_WR);
-                char buffer[256];
-                ssize_t n;
-                while ((n = ::read(fd, buffer, sizeof(buffer))) > 0) reply.append(buffer, static_cast<size_t>(n));
-            }
-        }
-        ::close(fd);
-        return reply.substr(0, 2);
+        return vprinter::SendControlCommand((root_ / "printer.ctl").string(), command).text.substr(0, 2);
     }
 
     // The whole record as another application reads it; empty while there is none.
