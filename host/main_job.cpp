@@ -12,6 +12,7 @@
 #include "host/page_canvas.h"
 #include "host/picture_file.h"
 #include "host/text_output.h"
+#include "host/ui_commands.h"
 #include "platform/platform.h"
 
 namespace lt77::host {
@@ -203,6 +204,8 @@ int RunMainJob(std::ostream& out, std::ostream& err)
         err << "lt77host: " << *e << '\n';
         return 1;
     }
+    // As the spooler would at installation: the UI plug-in seeds the queue.
+    if (const int rc = InstallPrinter(queue, SampleInstallationFile(), out, err); rc != 0) return rc;
     std::array<uint8_t, kSettingsCount> settings{};
     const auto loaded = SetUpReceiptQueue(queue, settings, err);
     if (!loaded) return 1;

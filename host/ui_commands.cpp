@@ -17,6 +17,10 @@
 #include "platform/spooler.h"
 #include "ui/page_logic.h"
 
+#ifndef LT77_SAMPLE_INSTALL_FILE
+#define LT77_SAMPLE_INSTALL_FILE "InstallConfig_LT77.INI"
+#endif
+
 #ifndef LT77_UI_PLUGIN_DEFAULT_PATH
 #define LT77_UI_PLUGIN_DEFAULT_PATH "uilt77.so"
 #endif
@@ -33,6 +37,8 @@ std::string DefaultUiPluginPath()
     if (const char* env = std::getenv("LT77_UI_PLUGIN"); env != nullptr && *env != '\0') return env;
     return LT77_UI_PLUGIN_DEFAULT_PATH;
 }
+
+std::string SampleInstallationFile() { return LT77_SAMPLE_INSTALL_FILE; }
 
 bool IsUiCommand(const std::string& command) { return command == "install-printer" || command == "set-printer"; }
 
@@ -73,7 +79,7 @@ void ShowSettings(const std::string& queue, std::ostream& out)
 }
 
 // The plug-in as the spooler holds it: library, factory, object.
-int InstallPrinter(const std::string& queue, const std::string& iniPath, std::ostream& out, std::ostream& err)
+int InstallThroughExports(const std::string& queue, const std::string& iniPath, std::ostream& out, std::ostream& err)
 {
     if (!iniPath.empty()) {
         const std::filesystem::path target = HostPathOf(InstallationFilePath(SystemFileSystem().WindowsFolder()));
@@ -106,7 +112,6 @@ int InstallPrinter(const std::string& queue, const std::string& iniPath, std::os
     static_cast<IPrintOemUI*>(ui)->Release();
     if (canUnloadNow() != hr::kOk) return Fail(err, path + ": the plug-in still holds objects after its release");
     out << "installed queue " << queue << " (PrinterEvent " << result << ")\n";
-    ShowSettings(queue, out);
     return 0;
 }
 
@@ -329,6 +334,11 @@ int SetPrinter(const std::string& queue, const std::vector<std::string>& pairs, 
 
 }  // namespace
 
+int InstallPrinter(const std::string& queue, const std::string& iniPath, std::ostream& out, std::ostream& err)
+{
+    return InstallThroughExports(queue, iniPath, out, err);
+}
+
 int RunUiCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std::ostream& err)
 {
     std::vector<std::string> args;
@@ -345,7 +355,11 @@ int RunUiCommand(const std::vector<std::string>& rawArgs, std::ostream& out, std
     }
     if (args.size() < 2 || (args[0] == "install-printer" && args.size() > 3))
         return Fail(err, "usage:\n" + std::string(kUiUsage));
-    if (args[0] == "install-printer") return InstallPrinter(args[1], args.size() == 3 ? args[2] : "", out, err);
+    if (args[0] == "install-printer") {
+        const int rc = InstallPrinter(args[1], args.size() == 3 ? args[2] : "", out, err);
+        if (rc == 0) ShowSettings(args[1], out);
+        return rc;
+    }
     return SetPrinter(args[1], std::vector<std::string>(args.begin() + 2, args.end()), out, err);
 }
 

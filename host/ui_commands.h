@@ -19,6 +19,12 @@ int RunUiCommand(const std::vector<std::string>& args, std::ostream& out, std::o
 
 extern const char* const kUiUsage;
 
+// The installation event of the plug-in on a queue, with `iniPath` (when not
+// empty) copied first to the installation file's place. One line to `out`.
+int InstallPrinter(const std::string& queue, const std::string& iniPath, std::ostream& out, std::ostream& err);
+// The sample installation file of the source tree.
+std::string SampleInstallationFile();
+
 // The UI plug-in built next to the host: $LT77_UI_PLUGIN, else the build's.
 std::string DefaultUiPluginPath();
 

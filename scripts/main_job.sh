@@ -50,6 +50,7 @@ echo "virtual printer on 127.0.0.1:$TCP_PORT, its byte log $PRINTER/bytes.log"
 QUEUE="LT-77 Net"
 PORT=IP_127.0.0.1
 $HOST create-queue "$QUEUE" --port $PORT >/dev/null
+$HOST install-printer "$QUEUE" ui/InstallConfig_LT77.INI >/dev/null
 $HOST set-port $PORT HostAddress 127.0.0.1
 $HOST set-port $PORT PortNumber "$TCP_PORT"
 $HOST spooler "$QUEUE" >"$ROOT/spooler.log" 2>&1 &
