@@ -212,18 +212,25 @@ HWND WaitForWindow(const wchar_t* title)
     return nullptr;
 }
 
-// The screen's pixels of a window, written as a 24-bit BMP. Returns how
-// many pixels differ from the most common colour (the dialog's face).
-std::size_t Photograph(HWND window, const fs::path& file)
+// The screen's pixels of a window, rows bottom first, 24 bits per pixel.
+struct Shot {
+    BITMAPINFOHEADER header{};
+    std::size_t stride = 0;
+    std::vector<uint8_t> data;
+};
+
+Shot Capture(HWND window)
 {
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::Sleep(300);
+    Shot shot;
     RECT r{};
     ::GetWindowRect(window, &r);
     const int width = r.right - r.left, height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return 0;
+    if (width <= 0 || height <= 0) return shot;
+    shot.header = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
+    info.bmiHeader = shot.header;
     void* bits = nullptr;
     const HDC screen = ::GetDC(nullptr);
     const HDC memory = ::CreateCompatibleDC(screen);
@@ -231,31 +238,42 @@ std::size_t Photograph(HWND window, const fs::path& file)
     const HGDIOBJ old = ::SelectObject(memory, bitmap);
     ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     ::GdiFlush();
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    shot.stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
     const auto* pixels = static_cast<const uint8_t*>(bits);
-    std::vector<uint8_t> data(pixels, pixels + stride * static_cast<std::size_t>(height));
+    shot.data.assign(pixels, pixels + shot.stride * static_cast<std::size_t>(height));
     ::SelectObject(memory, old);
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
+    return shot;
+}
 
-    BITMAPFILEHEADER fileHeader{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + data.size()),
-                                0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+void SaveBmp(const Shot& shot, const fs::path& file)
+{
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    const BITMAPFILEHEADER fileHeader{0x4D42, static_cast<DWORD>(offset + shot.data.size()), 0, 0, offset};
     fs::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    out.write(reinterpret_cast<const char*>(&shot.header), sizeof shot.header);
+    out.write(reinterpret_cast<const char*>(shot.data.data()), static_cast<std::streamsize>(shot.data.size()));
+}
 
+// How many pixels differ from the most common colour (the dialog's face).
+std::size_t DrawnPixels(const Shot& shot)
+{
     std::map<uint32_t, std::size_t> colours;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = &data[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3];
+    for (LONG y = 0; y < shot.header.biHeight; ++y)
+        for (LONG x = 0; x < shot.header.biWidth; ++x) {
+            const uint8_t* p = &shot.data[static_cast<std::size_t>(y) * shot.stride + static_cast<std::size_t>(x) * 3];
             ++colours[static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16)];
         }
-    std::size_t face = 0;
-    for (const auto& [colour, count] : colours) face = std::max(face, count);
-    return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) - face;
+    std::size_t face = 0, all = 0;
+    for (const auto& [colour, count] : colours) {
+        face = std::max(face, count);
+        all += count;
+    }
+    return all - face;
 }
 
 class UiSheetsWine : public ::testing::Test {
@@ -454,10 +472,12 @@ TEST_F(UiSheetsWine, EveryPageIsDrawnInSixLanguages)
             SheetHost(*system_, printer_).Run(documentSheet, [&](HWND sheet) {
                 const int count = documentSheet ? 6 : 2;
                 for (int i = 0; i < count; ++i) {
-                    Page(sheet, i);
+                    const HWND page = Page(sheet, i);
                     const std::string name = std::string(language.name) + "_" +
                                              (documentSheet ? documentPages[i] : devicePages[i]);
-                    shots.emplace_back(name, Photograph(sheet, folder / (name + ".bmp")));
+                    SaveBmp(Capture(sheet), folder / (name + ".bmp"));
+                    // The page alone: a page that drew nothing is all face.
+                    shots.emplace_back(name, DrawnPixels(Capture(page)));
                 }
                 if (documentSheet) {
                     TCITEMW tab{TCIF_TEXT};
