@@ -41,17 +41,32 @@ std::u16string Utf8ToUtf16(std::string_view s)
         char32_t cp = 0xFFFD;
         std::size_t len = 1;
         auto cont = [&](std::size_t k) { return static_cast<uint8_t>(s[i + k]) & 0x3Fu; };
+        // A sequence counts only with all its continuation bytes: a broken
+        // one is one U+FFFD for its lead byte, and the bytes after it (a
+        // marker's "<", say) stay characters of their own.
+        auto whole = [&](std::size_t n) {
+            if (i + n > s.size()) return false;
+            for (std::size_t k = 1; k < n; ++k)
+                if ((static_cast<uint8_t>(s[i + k]) & 0xC0u) != 0x80u) return false;
+            return true;
+        };
         if (c < 0x80) {
             cp = c;
-        } else if ((c & 0xE0) == 0xC0 && i + 1 < s.size()) {
+        } else if ((c & 0xE0) == 0xC0 && whole(2)) {
             cp = ((c & 0x1Fu) << 6) | cont(1);
             len = 2;
-        } else if ((c & 0xF0) == 0xE0 && i + 2 < s.size()) {
+        } else if ((c & 0xF0) == 0xE0 && whole(3)) {
             cp = ((c & 0x0Fu) << 12) | (cont(1) << 6) | cont(2);
             len = 3;
-        } else if ((c & 0xF8) == 0xF0 && i + 3 < s.size()) {
+        } else if ((c & 0xF8) == 0xF0 && whole(4)) {
             cp = ((c & 0x07u) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3);
             len = 4;
+        }
+        // Overlong forms and encoded surrogate halves are not characters.
+        const char32_t least = len == 2 ? 0x80 : len == 3 ? 0x800 : len == 4 ? 0x10000 : 0;
+        if (len > 1 && (cp < least || (cp >= 0xD800 && cp <= 0xDFFF))) {
+            cp = 0xFFFD;
+            len = 1;
         }
         if (cp >= 0x10000 && cp <= 0x10FFFF) {
             cp -= 0x10000;

@@ -9,9 +9,11 @@
 #include "host/memory_spooler.h"
 #include "possdk/bitmap_file.h"
 #include "printer/stream_renderer.h"
+#include "render/barcodes.h"
 #include "render/control_fonts.h"
 #include "render/module_state.h"
 #include "render/page_merge.h"
+#include "render/settings_loader.h"
 #include "render/text_capture.h"
 #include "render/text_keys.h"
 
@@ -171,6 +173,45 @@ void BitmapFile(const uint8_t* data, std::size_t size)
     for (const uint8_t b : read.view->info) sum += b;
     for (const uint8_t b : read.view->pixels) sum += b;
     static_cast<void>(sum);
+}
+
+void PrinterData(const uint8_t* data, std::size_t size)
+{
+    FuzzPlatform& f = Fuzzing();
+    f.spooler.data.clear();
+    // Each value: a length byte (times 3, so that values longer than their
+    // buffers occur) and its bytes; a zero length leaves the value out.
+    const char* const names[] = {kMiscValue, kBarcodeInfoValue, kCodeDataValue, kStartDocValue,
+                                 kStartPageValue, kEndPageValue, kEndDocValue};
+    std::size_t at = 0;
+    for (const char* name : names) {
+        if (at >= size) break;
+        const std::size_t n = std::min<std::size_t>(std::size_t{data[at]} * 3, size - at - 1);
+        ++at;
+        if (n != 0 || name == kMiscValue)
+            f.spooler.data[{kPropertiesKey, name}] = PrinterDataValue{REG_BINARY_TYPE, {data + at, data + at + n}};
+        at += n;
+    }
+    OemPDEV pdev;
+    pdev.hPrinter = &f;
+    LoadSettingsValues(pdev, pdev.hPrinter);
+    LoadBarcodeTablesAndCommands(pdev, pdev.hPrinter);
+    const UIInfo& ui = pdev.m_UIInfo;
+    for (const uint32_t* length : {&ui.dwStartDoc, &ui.dwStartPage, &ui.dwEndPage, &ui.dwEndDoc})
+        if (*length > kUserCommandMax) __builtin_trap();
+    const std::vector<uint8_t> rest(data + std::min(at, size), data + size);
+    for (const auto& entry : BarcodeFlag) {
+        if (entry.byCode == 0) continue;
+        std::vector<uint8_t> text = rest;
+        if (text.size() > 600) text.resize(600);
+        if ((entry.byCode >= BARCODE_UPC_A && entry.byCode <= BARCODE_CODE128) || entry.byCode == BARCODE_USER_1D) {
+            DWORD height = 0;
+            Get1dCodeCommand(ui, entry.szFlag, text, 4096, entry.byCode, height, 576, 1.0f);
+        } else if ((entry.byCode >= BARCODE_PDF417 && entry.byCode <= BARCODE_MAXICODE_MODE4) ||
+                   entry.byCode == BARCODE_USER_2D) {
+            Get2dCodeCommand(ui, entry.szFlag, text, 4096, entry.byCode, 576, 1.0f);
+        }
+    }
 }
 
 }  // namespace lt77::fuzz

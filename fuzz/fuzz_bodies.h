@@ -18,5 +18,9 @@ void ControlIni(const uint8_t* data, std::size_t size);
 void StreamRenderer(const uint8_t* data, std::size_t size);
 // A BMP file as possdk's PrintBitmap reads it: checked against its headers.
 void BitmapFile(const uint8_t* data, std::size_t size);
+// The printer data values "MISC", "BarcodeInfo", "CodeData" and the user
+// command strings, of any size, loaded at enable; then every barcode family
+// built from the tables with the rest of the input as its data.
+void PrinterData(const uint8_t* data, std::size_t size);
 
 }  // namespace lt77::fuzz

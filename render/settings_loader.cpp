@@ -1,5 +1,6 @@
 #include "render/settings_loader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/installation_file.h"
@@ -27,7 +28,8 @@ void LoadSettingsValues(OemPDEV& pdev, HANDLE hPrinter)
     PrinterDataValue misc;
     const DWORD error = platform.spooler.GetData(hPrinter, kPropertiesKey, kMiscValue, kSettingsCount, misc);
     if (error == 0) {
-        std::memcpy(ui.byteValue, misc.bytes.data(), misc.bytes.size());
+        // A value may be empty: nothing to copy, and no buffer to copy from.
+        std::copy(misc.bytes.begin(), misc.bytes.end(), ui.byteValue);
         ui.dwMiscSize = static_cast<uint32_t>(misc.bytes.size());
         // A short value would leave the rest as zeros, which switches off
         // compression and darkens the page; the missing settings take their
@@ -69,7 +71,7 @@ void LoadBarcodeTablesAndCommands(OemPDEV& pdev, HANDLE hPrinter)
     PrinterDataValue value;
     if (spooler.GetData(hPrinter, kPropertiesKey, kBarcodeInfoValue, kBarcodeInfoSize, value) == 0) {
         std::memset(ui.BarcodeInfo, 0, kBarcodeInfoSize);
-        std::memcpy(ui.BarcodeInfo, value.bytes.data(), value.bytes.size());
+        std::copy(value.bytes.begin(), value.bytes.end(), ui.BarcodeInfo);
     } else {
         const auto table = DefaultBarcodeInfo();
         std::memcpy(ui.BarcodeInfo, table.data(), table.size());
@@ -78,7 +80,7 @@ void LoadBarcodeTablesAndCommands(OemPDEV& pdev, HANDLE hPrinter)
     value = {};
     if (spooler.GetData(hPrinter, kPropertiesKey, kCodeDataValue, kCodeDataSize, value) == 0) {
         std::memset(ui.CodeData, 0, kCodeDataSize);
-        std::memcpy(ui.CodeData, value.bytes.data(), value.bytes.size());
+        std::copy(value.bytes.begin(), value.bytes.end(), ui.CodeData);
     } else {
         const auto table = DefaultCodeData();
         std::memcpy(ui.CodeData, table.data(), table.size());
@@ -94,7 +96,7 @@ void LoadBarcodeTablesAndCommands(OemPDEV& pdev, HANDLE hPrinter)
     for (const auto& slot : slots) {
         value = {};
         if (spooler.GetData(hPrinter, kPropertiesKey, slot.valueName, kUserCommandMax, value) == 0) {
-            std::memcpy(slot.bytes, value.bytes.data(), value.bytes.size());
+            std::copy(value.bytes.begin(), value.bytes.end(), slot.bytes);
             *slot.length = static_cast<uint32_t>(value.bytes.size());
         } else {
             *slot.length = 0;

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "fuzz/fuzz_bodies.h"
+#include "fuzz/fuzz_reader_bodies.h"
 
 #ifndef LT77_FUZZ_CORPUS_DIR
 #define LT77_FUZZ_CORPUS_DIR "fuzz/corpus"
@@ -33,6 +34,14 @@ TEST(FuzzCorpus, TextKeyDefinitions) { Replay("text_keys", &TextKeys); }
 TEST(FuzzCorpus, ControlCodeIni) { Replay("control_ini", &ControlIni); }
 TEST(FuzzCorpus, PrinterStreams) { Replay("stream_renderer", &StreamRenderer); }
 TEST(FuzzCorpus, BitmapFiles) { Replay("bitmap_file", &BitmapFile); }
+TEST(FuzzCorpus, PrinterDataValues) { Replay("printer_data", &PrinterData); }
+TEST(FuzzCorpus, IniFiles) { Replay("ini_file", &IniReader); }
+TEST(FuzzCorpus, CommandNotation) { Replay("command_notation", &CommandNotation); }
+TEST(FuzzCorpus, StatusBlocks) { Replay("status_block", &StatusBlock); }
+TEST(FuzzCorpus, SharedStatusRecords) { Replay("shared_record", &SharedRecord); }
+#if !defined(_WIN32)
+TEST(FuzzCorpus, QueueStoreFiles) { Replay("queue_store", &QueueStore); }
+#endif
 
 }  // namespace
 }  // namespace lt77::fuzz

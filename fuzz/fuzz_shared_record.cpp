@@ -1,0 +1,8 @@
+// libFuzzer entry: see fuzz/fuzz_reader_bodies.h.
+#include "fuzz/fuzz_reader_bodies.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    lt77::fuzz::SharedRecord(data, size);
+    return 0;
+}
