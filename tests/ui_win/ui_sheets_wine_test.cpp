@@ -401,6 +401,7 @@ TEST_F(UiSheetsWine, PaperDialogSavesRefusesAndListsUserForms)
                        reinterpret_cast<LPARAM>(::GetDlgItem(page, IDC_LAYOUT_PAPER_MORE)));
         const HWND dialog = WaitForWindow(L"User Defined Paper Size");
         if (dialog == nullptr) return;
+        SaveBmp(Capture(dialog), fs::path(LT77_SCREENSHOT_DIR) / "en_user_defined_paper_size.bmp");
         Type(dialog, IDC_PAPER_WIDTH, L"300");
         Leave(dialog, IDC_PAPER_WIDTH);
         widthLeft = Text(dialog, IDC_PAPER_WIDTH);
@@ -439,6 +440,78 @@ TEST_F(UiSheetsWine, PaperDialogSavesRefusesAndListsUserForms)
     EXPECT_EQ(forms_.forms[1].widthUm, 72000);
     EXPECT_EQ(forms_.forms[1].lengthUm, 100000);
     EXPECT_EQ(layoutItems, 2);
+}
+
+TEST_F(UiSheetsWine, BarcodeDialogsKeepTheirRangesAndWriteTheEntries)
+{
+    std::wstring width1dUp, height1dLeft, qrSizeLeft, qrSizeUp, stepDown, stepDownAgain;
+    BOOL radiosAtNone = TRUE, radiosAtTop = FALSE, pdfColumnsEnabled = TRUE;
+    const fs::path folder = LT77_SCREENSHOT_DIR;
+    SheetHost(*system_, printer_).Run(true, [&](HWND sheet) {
+        const HWND page = Page(sheet, BARCODE);
+        ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_BC_1D_PROPERTIES, BN_CLICKED), 0);
+        if (const HWND dialog = WaitForWindow(L"Barcode Setting")) {
+            SaveBmp(Capture(dialog), folder / "en_barcode_setting.bmp");
+            Type(dialog, IDC_BC1_WIDTH, L"6");
+            Spin(dialog, IDC_BC1_WIDTH_SPIN, true);
+            width1dUp = Text(dialog, IDC_BC1_WIDTH);
+            Type(dialog, IDC_BC1_HEIGHT, L"0");
+            Leave(dialog, IDC_BC1_HEIGHT);
+            height1dLeft = Text(dialog, IDC_BC1_HEIGHT);
+            radiosAtNone = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_BC1_FONT_B));
+            Select(dialog, IDC_BC1_HRI_POSITION, 3);
+            radiosAtTop = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_BC1_FONT_B));
+            Click(dialog, IDC_BC1_FONT_B);
+            ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 100 && ::IsWindow(dialog); ++i) ::Sleep(50);
+        }
+        // 2D-Code1 is a PDF417 entry by default, 2D-Code2 a QR Code one.
+        ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_BC_2D_PROPERTIES, BN_CLICKED), 0);
+        if (const HWND dialog = WaitForWindow(L"2D-Code Setting")) {
+            Type(dialog, IDC_BC2_PDF_STEP, L"3");
+            Spin(dialog, IDC_BC2_PDF_STEP_SPIN, false);
+            stepDown = Text(dialog, IDC_BC2_PDF_STEP);
+            Spin(dialog, IDC_BC2_PDF_STEP_SPIN, false);
+            stepDownAgain = Text(dialog, IDC_BC2_PDF_STEP);
+            ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 100 && ::IsWindow(dialog); ++i) ::Sleep(50);
+        }
+        Select(page, IDC_BC_2D_FONT, 1, CBN_SELENDOK);
+        ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_BC_2D_PROPERTIES, BN_CLICKED), 0);
+        if (const HWND dialog = WaitForWindow(L"2D-Code Setting")) {
+            SaveBmp(Capture(dialog), folder / "en_2d_code_setting.bmp");
+            pdfColumnsEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_BC2_PDF_COLUMNS));
+            Type(dialog, IDC_BC2_QR_SIZE, L"9");
+            Leave(dialog, IDC_BC2_QR_SIZE);
+            qrSizeLeft = Text(dialog, IDC_BC2_QR_SIZE);
+            Type(dialog, IDC_BC2_QR_SIZE, L"8");
+            Spin(dialog, IDC_BC2_QR_SIZE_SPIN, true);
+            qrSizeUp = Text(dialog, IDC_BC2_QR_SIZE);
+            ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 100 && ::IsWindow(dialog); ++i) ::Sleep(50);
+        }
+        ::SendMessageW(sheet, PSM_APPLY, 0, 0);
+    });
+
+    EXPECT_EQ(width1dUp, L"2");      // above 6 wraps to 2
+    EXPECT_EQ(height1dLeft, L"50");  // 0 is refused: the entry's height comes back
+    EXPECT_FALSE(radiosAtNone);
+    EXPECT_TRUE(radiosAtTop);
+    EXPECT_FALSE(pdfColumnsEnabled);
+    EXPECT_EQ(qrSizeLeft, L"3");
+    EXPECT_EQ(qrSizeUp, L"1");
+    EXPECT_EQ(stepDown, L"0");
+    EXPECT_EQ(stepDownAgain, L"90");
+    const auto barcodes = Data(lt77::kBarcodeInfoValue);
+    ASSERT_EQ(barcodes.size(), 45u);
+    EXPECT_EQ(std::vector<uint8_t>(barcodes.begin(), barcodes.begin() + 5), (std::vector<uint8_t>{0, 2, 50, 3, 1}));
+    const auto codes = Data(lt77::kCodeDataValue);
+    ASSERT_EQ(codes.size(), 160u);
+    EXPECT_EQ(std::vector<uint8_t>(codes.begin(), codes.begin() + 12),
+              (std::vector<uint8_t>{0, 0, 3, 90, 3, 0, 0, 1, 3, 0, 0, 3}));
+    // The QR entry: size 1, and its disabled PDF417 fields written back as they were.
+    EXPECT_EQ(std::vector<uint8_t>(codes.begin() + 20, codes.begin() + 32),
+              (std::vector<uint8_t>{1, 0, 3, 0, 3, 0, 0, 1, 1, 0, 0, 3}));
 }
 
 struct Language {
