@@ -122,6 +122,17 @@ bool CxImage::Create(int32_t widthPx, int32_t heightPx, uint32_t bpp)
 bool CxImage::Decode(const BitmapInfoHeader& header, std::span<const uint8_t> bits,
                      std::span<const uint8_t> colorTable)
 {
+    const std::span<const uint8_t> pieces[] = {bits};
+    return Decode(header, pieces, colorTable);
+}
+
+bool CxImage::Decode(const BitmapInfoHeader& header, std::span<const std::span<const uint8_t>> bitPieces,
+                     std::span<const uint8_t> colorTable)
+{
+    size_t bitsSize = 0;
+    for (const auto& piece : bitPieces) {
+        bitsSize += piece.size();
+    }
     if (header.biCompression != 0) {
         SetError("CxImage::Decode : compressed bitmaps are not supported");
         return false;
@@ -150,7 +161,7 @@ bool CxImage::Decode(const BitmapInfoHeader& header, std::span<const uint8_t> bi
         SetError("CxImage::Decode : image size is smaller than the rows need");
         return false;
     }
-    if (bits.size() < imageBytes) {
+    if (bitsSize < imageBytes) {
         SetError("CxImage::Decode : pixel data is shorter than the image size");
         return false;
     }
@@ -177,7 +188,15 @@ bool CxImage::Decode(const BitmapInfoHeader& header, std::span<const uint8_t> bi
     }
 
     // Bytes past stride × height, which some writers add, have no pixels.
-    std::memcpy(raster.bits.data(), bits.data(), static_cast<size_t>(rasterBytes));
+    size_t copied = 0;
+    for (const auto& piece : bitPieces) {
+        const size_t n = std::min(piece.size(), static_cast<size_t>(rasterBytes) - copied);
+        if (n == 0) {
+            break;
+        }
+        std::memcpy(raster.bits.data() + copied, piece.data(), n);
+        copied += n;
+    }
 
     const int32_t xDpi = DpiOf(header.biXPelsPerMeter);
     const int32_t yDpi = DpiOf(header.biYPelsPerMeter);

@@ -52,6 +52,10 @@ public:
     // bytes beyond the palette are ignored. Resolution comes from the header.
     bool Decode(const BitmapInfoHeader& header, std::span<const uint8_t> bits,
                 std::span<const uint8_t> colorTable);
+    // The same with the bits given in pieces, one after the other, as a page
+    // collected band by band holds them.
+    bool Decode(const BitmapInfoHeader& header, std::span<const std::span<const uint8_t>> bitPieces,
+                std::span<const uint8_t> colorTable);
 
     // --- shape and storage ------------------------------------------------
 
@@ -326,6 +330,8 @@ private:
     // against target's palette and colours important picks.
     static IndexTable MapPaletteTo(std::span<const RgbQuad> from, const Raster& target);
     bool RotateQuarter(bool left);
+    // Keeps newHeight rows from firstRow on, all columns, without a new raster.
+    void CropRowsInPlace(int32_t firstRow, int32_t newHeight);
 
     Raster m_raster;
     int32_t m_nXDpi = DEFAULT_DPI;

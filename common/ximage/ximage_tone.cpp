@@ -122,15 +122,21 @@ std::array<uint8_t, 256> BrightnessTable(int32_t brightness, int32_t contrast)
 template <typename IsWhite>
 void PackRow(uint8_t* dst, int32_t widthPx, IsWhite isWhite)
 {
-    uint32_t bits = 0;
-    for (int32_t x = 0; x < widthPx; ++x) {
-        bits = (bits << 1) | (isWhite(x) ? 1u : 0u);
-        if ((x & 7) == 7) {
-            dst[x >> 3] = static_cast<uint8_t>(bits);
-            bits = 0;
+    // Whole bytes first, eight pixels straight through without a test per
+    // pixel, then the pixels of a last partial byte.
+    const int32_t whole = widthPx & ~7;
+    for (int32_t x = 0; x < whole; x += 8) {
+        uint32_t bits = 0;
+        for (int32_t k = 0; k < 8; ++k) {
+            bits = (bits << 1) | (isWhite(x + k) ? 1u : 0u);
         }
+        dst[x >> 3] = static_cast<uint8_t>(bits);
     }
-    if (widthPx & 7) {
+    if (whole < widthPx) {
+        uint32_t bits = 0;
+        for (int32_t x = whole; x < widthPx; ++x) {
+            bits = (bits << 1) | (isWhite(x) ? 1u : 0u);
+        }
         dst[widthPx >> 3] = static_cast<uint8_t>(bits << (8 - (widthPx & 7)));
     }
 }
@@ -146,25 +152,27 @@ bool TryAssign(std::vector<T>& buffer, size_t count)
     return true;
 }
 
-int32_t Clamp255(int32_t v)
-{
-    return std::clamp(v, 0, 255);
-}
-
-// The error a pixel passes on, split into its four shares, by table lookup
-// rather than multiply and signed divide. The tables take the pixel's value
-// before its final clamp (offset by SHARE_BIAS) and clamp inside: the value
-// carried to the right neighbour is 0 … 255 plus a share of −55 … 56, only its
-// clamped value is ever used, and the chain from one pixel to the next
-// shrinks to one load and one add.
+// Error diffusion in two parts per row. The pixels of a row wait on each
+// other through the 7/16 share to the right, so that chain is all the
+// pixel-by-pixel part does: it decides each pixel and records the error it
+// passes on. The row below then takes its 1/16, 5/16 and 3/16 shares cell by
+// cell, with no chain from one cell to the next, in a loop the compiler turns
+// into vector arithmetic. Every cell still gets its additions in the order
+// the pixels are visited (from the upper left, from above, from the upper
+// right), each clamped to 0 … 255.
+//
+// The chain looks its 7/16 share up by the pixel's value before its final
+// clamp (offset by SHARE_BIAS), and the table clamps inside: the value carried
+// to the right neighbour is 0 … 255 plus a share of −55 … 56, and only its
+// clamped value is ever used.
 constexpr int32_t SHARE_BIAS = 64;
 constexpr size_t SHARE_ENTRIES = 384;
 
-struct ErrorShares {
-    std::array<int32_t, SHARE_ENTRIES> right{};
-    std::array<int32_t, SHARE_ENTRIES> belowLeft{};
-    std::array<int32_t, SHARE_ENTRIES> below{};
-    std::array<int32_t, SHARE_ENTRIES> belowRight{};
+struct ChainShares {
+    // The 7/16 share plus SHARE_BIAS: added to the next cell it gives that
+    // pixel's index at once.
+    std::array<int16_t, SHARE_ENTRIES> right{};
+    std::array<int16_t, SHARE_ENTRIES> error{};
 };
 
 constexpr bool IsWhiteAfterDiffusion(int32_t g)
@@ -172,45 +180,173 @@ constexpr bool IsWhiteAfterDiffusion(int32_t g)
     return g >= 129;
 }
 
-constexpr ErrorShares MakeErrorShares()
+constexpr int32_t ErrorOf(int32_t g)
 {
-    ErrorShares shares;
+    return IsWhiteAfterDiffusion(g) ? g - 255 : g;
+}
+
+constexpr ChainShares MakeChainShares()
+{
+    ChainShares shares;
     for (size_t i = 0; i < SHARE_ENTRIES; ++i) {
-        const int32_t g = std::min(std::max(static_cast<int32_t>(i) - SHARE_BIAS, 0), 255);
-        const int32_t error = IsWhiteAfterDiffusion(g) ? g - 255 : g;
-        shares.right[i] = error * 7 / 16;
-        shares.belowLeft[i] = error * 3 / 16;
-        shares.below[i] = error * 5 / 16;
-        shares.belowRight[i] = error * 1 / 16;
+        const int32_t error = ErrorOf(std::min(std::max(static_cast<int32_t>(i) - SHARE_BIAS, 0), 255));
+        shares.right[i] = static_cast<int16_t>(error * 7 / 16 + SHARE_BIAS);
+        shares.error[i] = static_cast<int16_t>(error);
     }
     return shares;
 }
 
-constexpr ErrorShares ERROR_SHARES = MakeErrorShares();
+constexpr ChainShares CHAIN_SHARES = MakeChainShares();
 
-// One row of error diffusion into dst. current holds the row's grey values
-// with the error from the row above already added; next holds the row below
-// and takes this row's error. current[width], next[−1] and next[width] are
-// spare cells for error that falls outside the image.
-void DiffuseRow(const int32_t* current, int32_t* next, int32_t widthPx, uint8_t* dst)
+// error × k / 16 rounded toward zero, as the division of the pixel-by-pixel
+// form does, without a division: errors are −126 … 128.
+inline int32_t Share16(int32_t error, int32_t k)
 {
-    // The pixel being decided and the two cells below that still take error
-    // live in registers, so the chain from one pixel to the next does not
-    // wait on stores; every cell still gets its additions, each clamped, in
-    // the order the pixels are visited.
-    int32_t pixel = current[0];  // not yet clamped; see ErrorShares
-    int32_t belowLeft = 0;
-    int32_t below = next[0];
-    PackRow(dst, widthPx, [&](int32_t x) {
-        const auto i = static_cast<size_t>(pixel + SHARE_BIAS);
-        const bool white = IsWhiteAfterDiffusion(pixel);  // same answer as for the clamped value
-        pixel = current[x + 1] + ERROR_SHARES.right[i];
-        next[x - 1] = Clamp255(belowLeft + ERROR_SHARES.belowLeft[i]);
-        belowLeft = Clamp255(below + ERROR_SHARES.below[i]);
-        below = Clamp255(next[x + 1] + ERROR_SHARES.belowRight[i]);
-        return white;
-    });
-    next[widthPx - 1] = belowLeft;
+    const int32_t product = error * k;
+    return (product + ((product >> 31) & 15)) >> 4;
+}
+
+// A row of working grey values: the cells 0 … width − 1 and a spare cell at
+// each end, so that the chain's read past the last pixel finds 0.
+// Errors are kept the same way, with 0 (no share) at both ends.
+struct DiffusionLine {
+    std::vector<int16_t> cells;
+    int16_t* Cells() { return cells.data() + 1; }
+};
+
+// The chain of one row: decides pixel x from the row's cell x and the share
+// of pixel x − 1, records the pixel's error and packs the bits.
+class RowChain {
+public:
+    RowChain() = default;
+    RowChain(const int16_t* current, int16_t* errors, uint8_t* dst) : current_(current), errors_(errors), dst_(dst) {}
+
+    // Before pixel 0, once the row's cell 0 is final.
+    void Start() { index_ = current_[0] + SHARE_BIAS; }
+
+    // Decides pixel x; 1 for white.
+    uint32_t Pixel(int32_t x)
+    {
+        const std::ptrdiff_t i = index_;
+        errors_[x] = CHAIN_SHARES.error[static_cast<size_t>(i)];
+        // One load and one add from pixel to pixel: the chain's whole length.
+        index_ = std::ptrdiff_t{current_[x + 1]} + CHAIN_SHARES.right[static_cast<size_t>(i)];
+        // The same answer as for the clamped value.
+        return i >= std::ptrdiff_t{SHARE_BIAS + 129} ? 1u : 0u;
+    }
+
+    // Pixel x with the packing kept here, for pieces that end inside a byte.
+    void Step(int32_t x)
+    {
+        bits_ = (bits_ << 1) | Pixel(x);
+        if ((x & 7) == 7) {
+            dst_[x >> 3] = static_cast<uint8_t>(bits_);
+            bits_ = 0;
+        }
+    }
+
+    void Store(int32_t x, uint32_t byte) { dst_[x >> 3] = static_cast<uint8_t>(byte); }
+
+    void Finish(int32_t widthPx)
+    {
+        if (widthPx & 7) {
+            dst_[widthPx >> 3] = static_cast<uint8_t>(bits_ << (8 - (widthPx & 7)));
+        }
+    }
+
+private:
+    const int16_t* current_ = nullptr;
+    int16_t* errors_ = nullptr;
+    uint8_t* dst_ = nullptr;
+    std::ptrdiff_t index_ = 0;  // the pixel's value before its clamp, plus SHARE_BIAS
+    uint32_t bits_ = 0;
+};
+
+// Cells first … end − 1 of the row below take the shares of the pixels above
+// left, above and above right. errors[−1] and errors[width] are 0.
+void TakeSharesBelow(const int16_t* errors, int16_t* below, int32_t first, int32_t end)
+{
+    for (int32_t c = first; c < end; ++c) {
+        int32_t v = below[c];
+        v = std::clamp(v + Share16(errors[c - 1], 1), 0, 255);
+        v = std::clamp(v + Share16(errors[c], 5), 0, 255);
+        v = std::clamp(v + Share16(errors[c + 1], 3), 0, 255);
+        below[c] = static_cast<int16_t>(v);
+    }
+}
+
+// DIFFUSION_ROWS rows at once, in pieces of DIFFUSION_PIECE pixels, each row
+// two pieces behind the one above: a row's pixels of piece j settle the
+// cells of the row below up to the end of piece j but one, and the row
+// below's piece j reads its cells up to the first of piece j + 1. The rows'
+// chains are independent and run interleaved, so the processor has the
+// others to work on while one waits for its table lookup.
+constexpr int32_t DIFFUSION_PIECE = 32;
+constexpr int32_t DIFFUSION_ROWS = 3;
+
+// lines[0 … rows] are the working rows (lines[0] with the error from above,
+// the others as loaded), errors[0 … rows − 1] the rows' errors, dst their
+// bits; rows is 1 … DIFFUSION_ROWS.
+void DiffuseRows(int16_t* const* lines, int16_t* const* errors, uint8_t* const* dst, int32_t rows, int32_t widthPx)
+{
+    const int32_t pieces = (widthPx + DIFFUSION_PIECE - 1) / DIFFUSION_PIECE;
+    std::array<RowChain, DIFFUSION_ROWS> chains{};
+    for (int32_t r = 0; r < rows; ++r) {
+        chains[static_cast<size_t>(r)] = RowChain(lines[r], errors[r], dst[r]);
+    }
+    // The cells a piece's errors settle: from the last cell of the piece
+    // before up to the piece's last cell but one; the last piece settles the
+    // rest of the row.
+    auto settle = [widthPx](const int16_t* rowErrors, int16_t* below, int32_t piece) {
+        const int32_t first = std::max(piece * DIFFUSION_PIECE - 1, 0);
+        const int32_t end = (piece + 1) * DIFFUSION_PIECE >= widthPx ? widthPx : (piece + 1) * DIFFUSION_PIECE - 1;
+        TakeSharesBelow(rowErrors, below, first, end);
+    };
+    for (int32_t t = 0; t < pieces + 2 * (rows - 1); ++t) {
+        std::array<int32_t, DIFFUSION_ROWS> piece{};
+        std::array<bool, DIFFUSION_ROWS> runs{};
+        bool allWhole = rows == DIFFUSION_ROWS;
+        for (int32_t r = 0; r < rows; ++r) {
+            piece[r] = t - 2 * r;
+            runs[r] = piece[r] >= 0 && piece[r] < pieces;
+            if (runs[r] && piece[r] == 0) {
+                chains[r].Start();
+            }
+            allWhole = allWhole && runs[r] && (piece[r] + 1) * DIFFUSION_PIECE <= widthPx;
+        }
+        if (allWhole) {
+            // Whole bytes of every row side by side; pieces start on a byte.
+            for (int32_t k = 0; k < DIFFUSION_PIECE; k += 8) {
+                std::array<uint32_t, DIFFUSION_ROWS> bytes{};
+                for (int32_t b = 0; b < 8; ++b) {
+                    for (int32_t r = 0; r < DIFFUSION_ROWS; ++r) {
+                        bytes[r] = (bytes[r] << 1) | chains[r].Pixel(piece[r] * DIFFUSION_PIECE + k + b);
+                    }
+                }
+                for (int32_t r = 0; r < DIFFUSION_ROWS; ++r) {
+                    chains[r].Store(piece[r] * DIFFUSION_PIECE + k, bytes[r]);
+                }
+            }
+        } else {
+            for (int32_t r = 0; r < rows; ++r) {
+                if (!runs[r]) {
+                    continue;
+                }
+                const int32_t end = std::min((piece[r] + 1) * DIFFUSION_PIECE, widthPx);
+                for (int32_t x = piece[r] * DIFFUSION_PIECE; x < end; ++x) {
+                    chains[r].Step(x);
+                }
+            }
+        }
+        for (int32_t r = 0; r < rows; ++r) {
+            if (runs[r]) {
+                settle(errors[r], lines[r + 1], piece[r]);
+            }
+        }
+    }
+    for (int32_t r = 0; r < rows; ++r) {
+        chains[r].Finish(widthPx);
+    }
 }
 
 }  // namespace
@@ -318,7 +454,12 @@ bool CxImage::AdjustBrightness(int32_t brightness, int32_t contrast)
         greys[i] = GreyOf(mapped(m_raster.palette[i]));
     }
     if (GetBpp() == 8) {
-        for (int32_t y = 0; y < GetHeight(); ++y) {
+        // Brightness 0 maps every grey to itself: nothing to rewrite.
+        bool identity = true;
+        for (size_t i = 0; i < greys.size() && identity; ++i) {
+            identity = greys[i] == i;
+        }
+        for (int32_t y = 0; y < GetHeight() && !identity; ++y) {
             uint8_t* row = RowData(y);
             for (int32_t x = 0; x < GetWidth(); ++x) {
                 row[x] = greys[row[x]];
@@ -365,30 +506,56 @@ bool CxImage::Dither(int32_t method)
     }
 
     if (method == 0) {
-        // Two rows of working grey values with one spare cell at each end, so
-        // that error falling outside the image lands in a cell nobody reads.
-        std::vector<int32_t> lineA;
-        std::vector<int32_t> lineB;
-        if (!TryAssign(lineA, static_cast<size_t>(width) + 2) ||
-            !TryAssign(lineB, static_cast<size_t>(width) + 2)) {
-            SetError(ERR_CREATE_MEMORY);
-            return false;
+        // Working grey values of the rows being decided and of the row
+        // below them, and the errors of the rows being decided.
+        std::array<DiffusionLine, DIFFUSION_ROWS + 1> lineBlocks;
+        std::array<DiffusionLine, DIFFUSION_ROWS> errorBlocks;
+        std::array<int16_t*, DIFFUSION_ROWS + 1> lines{};
+        std::array<int16_t*, DIFFUSION_ROWS> errors{};
+        for (size_t i = 0; i < lineBlocks.size(); ++i) {
+            if (!TryAssign(lineBlocks[i].cells, static_cast<size_t>(width) + 2)) {
+                SetError(ERR_CREATE_MEMORY);
+                return false;
+            }
+            lines[i] = lineBlocks[i].Cells();
         }
-        int32_t* current = lineA.data() + 1;
-        int32_t* next = lineB.data() + 1;
-        auto load = [&](int32_t y, int32_t* line) {
-            std::fill(line - 1, line + width + 1, 0);
-            if (y < height) {
+        for (size_t i = 0; i < errorBlocks.size(); ++i) {
+            if (!TryAssign(errorBlocks[i].cells, static_cast<size_t>(width) + 2)) {
+                SetError(ERR_CREATE_MEMORY);
+                return false;
+            }
+            errors[i] = errorBlocks[i].Cells();
+        }
+        // A grey page (the ramp palette) is its own grey: its bytes widen
+        // straight into the line.
+        bool identity = GetBpp() == 8;
+        for (size_t i = 0; i < greys.size() && identity; ++i) {
+            identity = greys[i] == i;
+        }
+        auto load = [&](int32_t y, int16_t* line) {
+            line[-1] = 0;
+            line[width] = 0;
+            if (y >= height) {
+                std::fill(line, line + width, int16_t{0});
+            } else if (identity) {
+                const uint8_t* row = RowData(y);
+                std::copy(row, row + width, line);
+            } else {
                 GreyRow(y, greys, grey.data());
                 std::copy(grey.begin(), grey.end(), line);
             }
         };
-        load(0, current);
-        load(1, next);
-        for (int32_t y = 0; y < height; ++y) {
-            DiffuseRow(current, next, width, raster.Row(y));
-            std::swap(current, next);
-            load(y + 2, next);
+        load(0, lines[0]);
+        for (int32_t y = 0; y < height; y += DIFFUSION_ROWS) {
+            const int32_t rows = std::min(DIFFUSION_ROWS, height - y);
+            std::array<uint8_t*, DIFFUSION_ROWS> dst{};
+            for (int32_t r = 0; r < rows; ++r) {
+                load(y + r + 1, lines[static_cast<size_t>(r) + 1]);
+                dst[static_cast<size_t>(r)] = raster.Row(y + r);
+            }
+            DiffuseRows(lines.data(), errors.data(), dst.data(), rows, width);
+            // The row below the group, with the group's error, comes first next.
+            std::swap(lines[0], lines[static_cast<size_t>(rows)]);
         }
     } else {
         std::array<uint8_t, 256> level{};
@@ -480,11 +647,15 @@ bool CxImage::DecreaseBpp(uint32_t bpp, bool errorDiffusion, std::span<const Rgb
         }
     } else {
         const IndexTable indexMap = MapPaletteTo(m_raster.palette, raster);
+        IndexTable white{};
+        for (size_t i = 0; i < white.size(); ++i) {
+            white[i] = indexMap[i] != 0 ? 1 : 0;
+        }
         for (int32_t y = 0; y < height; ++y) {
             const uint8_t* src = RowData(y);
             uint8_t* dst = raster.Row(y);
             if (target == 1 && current == 8) {
-                PackRow(dst, width, [&](int32_t x) { return indexMap[src[x]] != 0; });
+                PackRow(dst, width, [&](int32_t x) { return white[src[x]] != 0; });
             } else {
                 for (int32_t x = 0; x < width; ++x) {
                     WriteIndex(dst, target, x, indexMap[ReadIndex(src, current, x)]);

@@ -103,6 +103,41 @@ void RotateQuarterTiled(int32_t srcW, int32_t srcH, bool left, SrcRow srcRow, Ds
 
 }  // namespace
 
+void CxImage::CropRowsInPlace(int32_t firstRow, int32_t newHeight)
+{
+    // Whole rows move down to row 0 within the raster (a page crop keeps the
+    // width, and a copy of a long page would cost as much again); the raster
+    // ends as a fresh one would: bits past the width are 0.
+    const size_t stride = m_raster.dwStride;
+    uint8_t* bits = m_raster.bits.data();
+    if (firstRow > 0) {
+        std::memmove(bits, bits + static_cast<size_t>(firstRow) * stride, static_cast<size_t>(newHeight) * stride);
+    }
+    const uint64_t usedBits = static_cast<uint64_t>(GetWidth()) * GetBpp();
+    const auto fullBytes = static_cast<size_t>(usedBits / 8);
+    const auto spareBits = static_cast<uint32_t>(usedBits % 8);
+    if (fullBytes + (spareBits != 0 ? 1 : 0) < stride || spareBits != 0) {
+        for (int32_t y = 0; y < newHeight; ++y) {
+            uint8_t* row = bits + static_cast<size_t>(y) * stride;
+            size_t clearFrom = fullBytes;
+            if (spareBits != 0) {
+                row[clearFrom] &= static_cast<uint8_t>(0xFF << (8 - spareBits));
+                ++clearFrom;
+            }
+            std::memset(row + clearFrom, 0, stride - clearFrom);
+        }
+    }
+    m_raster.bits.resize(static_cast<size_t>(newHeight) * stride);
+    m_raster.head.biHeight = newHeight;
+    m_raster.head.biSizeImage = static_cast<uint32_t>(m_raster.bits.size());
+    m_raster.head.biSize = BITMAP_INFO_HEADER_SIZE;
+    m_raster.head.biPlanes = 1;
+    m_raster.head.biCompression = 0;
+    m_raster.head.biClrUsed = PaletteEntries(GetBpp());
+    Raster raster = std::move(m_raster);
+    Commit(std::move(raster));
+}
+
 bool CxImage::Crop(int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
     if (!IsValid()) {
@@ -132,6 +167,10 @@ bool CxImage::Crop(int32_t left, int32_t top, int32_t right, int32_t bottom)
     const uint32_t bpp = GetBpp();
     const int32_t newWidth = right - left;
     const int32_t newHeight = endRow - firstRow;
+    if (newWidth == width) {
+        CropRowsInPlace(firstRow, newHeight);
+        return true;
+    }
     Raster raster;
     if (!AllocateRaster(newWidth, newHeight, bpp, raster)) {
         return false;

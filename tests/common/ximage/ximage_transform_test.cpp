@@ -74,6 +74,39 @@ TEST(Crop, OneBitUnalignedColumnsShiftAndClearPadding)
     EXPECT_EQ(image.GetBackgroundIndex(), 1);
 }
 
+// Whole-width crops keep their rows in the raster they had; the bits past
+// the width must still end 0, as in a fresh raster, whatever the source had
+// there.
+TEST(Crop, WholeWidthCropClearsBitsPastTheWidth)
+{
+    const struct {
+        const char* name;
+        int32_t width;
+        uint32_t bpp;
+        std::vector<uint8_t> expectedRow;  // row 1 of the source, which becomes row 0
+    } cases[] = {
+        {"1-bit, 10 pixels", 10, 1, {0xA5, 0x80, 0x00, 0x00}},
+        {"4-bit, 3 pixels", 3, 4, {0xA5, 0xA0, 0x00, 0x00}},
+        {"8-bit, 2 pixels", 2, 8, {0xA5, 0xA5, 0x00, 0x00}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BitmapInfoHeader header{};
+        header.biSize = 40;
+        header.biWidth = c.width;
+        header.biHeight = 3;
+        header.biPlanes = 1;
+        header.biBitCount = static_cast<uint16_t>(c.bpp);
+        const std::vector<uint8_t> bits(12, 0xA5);  // three rows of four bytes, padding set
+        CxImage image;
+        ASSERT_TRUE(image.Decode(header, bits, {}));
+        ASSERT_TRUE(image.Crop(0, 2, c.width, 1));  // rows 1 … 1
+        ASSERT_EQ(image.GetHeight(), 1);
+        EXPECT_EQ(image.GetHeader().biSizeImage, 4u);
+        EXPECT_EQ(RowBytes(image, 0), c.expectedRow);
+    }
+}
+
 TEST(Crop, TwentyFourBitCopiesPixelSlices)
 {
     CxImage image;
