@@ -2,6 +2,8 @@
 // and freed at disable. The per-page blocks are emptied at the end of every page.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,31 @@ struct PictureRect {
 };
 static_assert(sizeof(PictureRect) == 8);
 
+// The page raster as the bands brought it, one block per band: appending a
+// band never moves the bands before it, so a long page costs one copy of its
+// bits here and one into the page image, and never more than twice its size.
+class PageBits {
+public:
+    void Append(const uint8_t* bytes, std::size_t length) { pieces_.emplace_back(bytes, bytes + length); total_ += length; }
+    void AppendFilled(std::size_t length, uint8_t value) { pieces_.emplace_back(length, value); total_ += length; }
+    bool empty() const { return total_ == 0; }
+    std::size_t size() const { return total_; }
+    // The blocks in order, for building the page image from them.
+    std::vector<std::span<const uint8_t>> Pieces() const { return {pieces_.begin(), pieces_.end()}; }
+    // All bits in one block.
+    std::vector<uint8_t> Joined() const
+    {
+        std::vector<uint8_t> all;
+        all.reserve(total_);
+        for (const auto& piece : pieces_) all.insert(all.end(), piece.begin(), piece.end());
+        return all;
+    }
+
+private:
+    std::vector<std::vector<uint8_t>> pieces_;
+    std::size_t total_ = 0;
+};
+
 struct OemPDEV {
     // The core's own entry points of the hooked drawing functions
     // (m_pfnDrvAlphaBlend, m_pfnDrvBitBlt and so on).
@@ -32,7 +59,7 @@ struct OemPDEV {
     UIInfo m_UIInfo{};
 
     // Page raster collected from the bands.
-    std::vector<uint8_t> pBufStart;
+    PageBits pBufStart;
     BITMAPINFOHEADER bmInfoHeader{};
     struct {
         WORD bfType;

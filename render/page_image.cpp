@@ -1,6 +1,7 @@
 #include "render/page_image.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -86,6 +87,30 @@ void SaveDiagnosticBitmap(Platform& platform, const CxImage& image)
 
 bool RowHasInk(const CxImage& image, int32_t y)
 {
+    // Palette images answer per index, by the row's bytes.
+    const auto palette = image.GetPalette();
+    const auto row = image.GetRow(y);
+    const int32_t width = image.GetWidth();
+    auto inked = [](RgbQuad c) { return c.rgbRed + c.rgbGreen + c.rgbBlue != 765; };
+    if (image.GetBpp() == 8 && palette.size() == 256 && !row.empty()) {
+        std::array<bool, 256> ink{};
+        for (std::size_t i = 0; i < 256; ++i) ink[i] = inked(palette[i]);
+        for (int32_t x = 0; x < width; ++x)
+            if (ink[row[static_cast<std::size_t>(x)]]) return true;
+        return false;
+    }
+    if (image.GetBpp() == 1 && palette.size() == 2 && !row.empty()) {
+        // A byte holds ink where its bits are those of an inked index.
+        const uint8_t inkOnes = inked(palette[1]) ? 0xFF : 0x00;
+        const uint8_t inkZeros = inked(palette[0]) ? 0xFF : 0x00;
+        const auto bytes = static_cast<std::size_t>((width + 7) / 8);
+        for (std::size_t j = 0; j < bytes; ++j) {
+            uint8_t hits = static_cast<uint8_t>((row[j] & inkOnes) | (~row[j] & inkZeros));
+            if (j + 1 == bytes && (width & 7) != 0) hits &= static_cast<uint8_t>(0xFF << (8 - (width & 7)));
+            if (hits != 0) return true;
+        }
+        return false;
+    }
     for (int32_t x = 0; x < image.GetWidth(); ++x) {
         const RgbQuad c = image.GetPixelColor(x, y);
         if (c.rgbRed + c.rgbGreen + c.rgbBlue != 765) return true;
@@ -140,9 +165,9 @@ HRESULT ProcessBand(PDEVOBJ pdevobj, BYTE* pSrcBitmap, BITMAPINFOHEADER* header,
     try {
         if (blank) {
             TraceLog("ImageProcessing : a blank band was drawn");
-            pdev->pBufStart.insert(pdev->pBufStart.end(), size, 0xFF);
+            pdev->pBufStart.AppendFilled(size, 0xFF);
         } else {
-            pdev->pBufStart.insert(pdev->pBufStart.end(), pSrcBitmap, pSrcBitmap + size);
+            pdev->pBufStart.Append(pSrcBitmap, size);
         }
     } catch (const std::bad_alloc&) {
         TraceLog("ImageProcessing : bGrowBuffer failed.");
@@ -207,7 +232,12 @@ HRESULT CreateImageData(JobContext& job)
     }
     const float rate = CaptureReduceRate(pdev.m_UIInfo.byteValue, 10);
 
-    if (!image.Decode(pdev.bmInfoHeader, pdev.pBufStart, pdev.colorTable)) {
+    const bool decoded = image.Decode(pdev.bmInfoHeader, pdev.pBufStart.Pieces(), pdev.colorTable);
+    // The image holds the page now: the bands' blocks go at once rather than
+    // with the rest of the page state, so that the page is not kept twice
+    // while it is toned and dithered.
+    pdev.pBufStart = {};
+    if (!decoded) {
         TraceLog("CreateImageData : Decode failed.");
         return hr::kFail;
     }

@@ -84,11 +84,39 @@ std::vector<uint8_t> MakeCommands(const std::vector<PictureRect>& pictures, cons
                 out.insert(out.end(), data.begin(), data.end());
                 out.push_back(0x00);
             }
-            std::fill(planes[p].begin(), planes[p].end(), 0);
         }
         if (compressed) out.insert(out.end(), std::begin(kEndMarker), std::end(kEndMarker));
     }
     return out;
+}
+
+}  // namespace
+
+namespace {
+
+// Writes the bits of one row into the planes (whole bytes, the bits past the
+// width 0) from levelAt(x), the level of each pixel in column order: for one
+// plane the print bit, for four the grey level, which outside pictures prints
+// as full black or nothing.
+template <typename LevelAt>
+void PackRowLevels(uint8_t* const* rowOut, std::size_t planeCount, int32_t width, bool picture, LevelAt levelAt)
+{
+    const int32_t whole = width & ~7;
+    auto packByte = [&](int32_t x, int32_t count, int shift) {
+        uint32_t bits[4] = {};
+        for (int32_t k = 0; k < count; ++k) {
+            uint32_t level = levelAt(x + k);
+            if (planeCount == 1) {
+                bits[0] = (bits[0] << 1) | (level != 0 ? 1u : 0u);
+                continue;
+            }
+            if (!picture) level = TextLevel(static_cast<uint8_t>(level));
+            for (int p = 0; p < 4; ++p) bits[p] = (bits[p] << 1) | ((level >> (3 - p)) & 1u);
+        }
+        for (std::size_t p = 0; p < planeCount; ++p) rowOut[p][x >> 3] = static_cast<uint8_t>(bits[p] << shift);
+    };
+    for (int32_t x = 0; x < whole; x += 8) packByte(x, 8, 0);
+    if (whole < width) packByte(whole, width - whole, 8 - (width - whole));
 }
 
 }  // namespace
@@ -98,7 +126,8 @@ DWORD CreateImageBuffer(const std::vector<PictureRect>& pictures, std::span<std:
 {
     const int32_t width = image.GetWidth();
     const DWORD bytesPerRow = (static_cast<DWORD>(width) + 7) / 8;
-    const bool indexed = image.GetBpp() <= 8;
+    const uint32_t bpp = image.GetBpp();
+    const bool indexed = bpp <= 8;
     // Palette images decide per palette index once.
     std::array<uint8_t, 256> levelOfIndex{};
     if (indexed) {
@@ -106,49 +135,74 @@ DWORD CreateImageBuffer(const std::vector<PictureRect>& pictures, std::span<std:
         for (std::size_t i = 0; i < palette.size() && i < 256; ++i)
             levelOfIndex[i] = greyscale ? GreyLevel(palette[i]) : (PrintsMonochrome(palette[i]) ? 1 : 0);
     }
+    const std::size_t planeCount = planes.size();
+    const uint8_t lastByteMask = (width & 7) ? static_cast<uint8_t>(0xFF << (8 - (width & 7))) : uint8_t{0xFF};
     for (DWORD r = 0; r < rows; ++r) {
         const DWORD y = firstRow + r;
         const bool inImage = y < static_cast<DWORD>(image.GetHeight());
         const bool picture = greyscale && RowInPicture(pictures, y);
         uint8_t* rowOut[4] = {};
-        for (std::size_t p = 0; p < planes.size(); ++p) rowOut[p] = planes[p].data() + r * bytesPerRow;
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t level;
-            if (indexed && inImage) {
-                level = levelOfIndex[image.GetPixelIndex(x, static_cast<int32_t>(y))];
+        for (std::size_t p = 0; p < planeCount; ++p) rowOut[p] = planes[p].data() + r * bytesPerRow;
+        if (inImage && indexed) {
+            const uint8_t* src = image.GetRow(static_cast<int32_t>(y)).data();
+            if (bpp == 1) {
+                // Each plane's byte is the source byte, its complement, all
+                // ones or nothing, as the two indices' levels decide.
+                for (std::size_t p = 0; p < planeCount; ++p) {
+                    auto bitOf = [&](uint8_t index) -> bool {
+                        uint8_t level = levelOfIndex[index];
+                        if (!greyscale) return level != 0;
+                        if (!picture) level = TextLevel(level);
+                        return ((level >> (3 - p)) & 1) != 0;
+                    };
+                    const uint8_t ones = bitOf(1) ? 0xFF : 0x00;
+                    const uint8_t zeros = bitOf(0) ? 0xFF : 0x00;
+                    uint8_t* out = rowOut[p];
+                    for (DWORD j = 0; j < bytesPerRow; ++j)
+                        out[j] = static_cast<uint8_t>((src[j] & ones) | (~src[j] & zeros));
+                    out[bytesPerRow - 1] &= lastByteMask;
+                }
+            } else if (bpp == 8) {
+                PackRowLevels(rowOut, planeCount, width, picture, [&](int32_t x) { return levelOfIndex[src[x]]; });
             } else {
-                const RgbQuad c = image.GetPixelColor(x, static_cast<int32_t>(y));
-                level = greyscale ? GreyLevel(c) : (PrintsMonochrome(c) ? 1 : 0);
+                PackRowLevels(rowOut, planeCount, width, picture, [&](int32_t x) {
+                    return levelOfIndex[image.GetPixelIndex(x, static_cast<int32_t>(y))];
+                });
             }
-            const uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
-            if (!greyscale) {
-                if (level) rowOut[0][x >> 3] |= mask;
-                continue;
-            }
-            if (!picture) level = TextLevel(level);
-            for (int p = 0; p < 4; ++p)
-                if (level & (8 >> p)) rowOut[p][x >> 3] |= mask;
+            continue;
         }
+        PackRowLevels(rowOut, planeCount, width, picture, [&](int32_t x) -> uint8_t {
+            const RgbQuad c = image.GetPixelColor(x, static_cast<int32_t>(y));
+            return greyscale ? GreyLevel(c) : (PrintsMonochrome(c) ? 1 : 0);
+        });
     }
     return bytesPerRow * rows;
 }
 
 void AppendRunLength(std::vector<uint8_t>& out, std::span<const uint8_t> bytes)
 {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const uint8_t b = bytes[i];
+    // At most two bytes out for every byte in; written through a pointer and
+    // cut to size once, not grown byte by byte.
+    const std::size_t start = out.size();
+    out.resize(start + 2 * bytes.size());
+    uint8_t* o = out.data() + start;
+    const uint8_t* p = bytes.data();
+    const uint8_t* const end = p + bytes.size();
+    while (p < end) {
+        const uint8_t b = *p;
         if (b != 0x00 && b != 0xFF) {
-            out.push_back(b);
-            ++i;
+            *o++ = b;
+            ++p;
             continue;
         }
-        std::size_t run = 1;
-        while (run < 255 && i + run < bytes.size() && bytes[i + run] == b) ++run;
-        out.push_back(b);
-        out.push_back(static_cast<uint8_t>(run));
-        i += run;
+        const uint8_t* const limit = end - p > 255 ? p + 255 : end;
+        const uint8_t* q = p + 1;
+        while (q < limit && *q == b) ++q;
+        *o++ = b;
+        *o++ = static_cast<uint8_t>(q - p);
+        p = q;
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 std::vector<uint8_t> MakeImageCommands(const std::vector<PictureRect>& pictures, const CxImage& image,

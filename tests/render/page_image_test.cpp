@@ -65,7 +65,7 @@ TEST_F(ProcessBandTest, OneBitBandsAccumulate)
     ASSERT_EQ(Feed(b, BandHeader(16, 2, 1), 1, false), hr::kOk);
 
     const OemPDEV& p = fx.pdev;
-    EXPECT_EQ(Hex(p.pBufStart), Repeat("11", 16) + " " + Repeat("22", 8));
+    EXPECT_EQ(Hex(p.pBufStart.Joined()), Repeat("11", 16) + " " + Repeat("22", 8));
     EXPECT_EQ(p.bmInfoHeader.biWidth, 16);
     EXPECT_EQ(p.bmInfoHeader.biHeight, 6);
     EXPECT_EQ(p.bmInfoHeader.biSizeImage, 24u);
@@ -120,7 +120,7 @@ TEST_F(ProcessBandTest, BlankBandsAreStoredAsWhiteAndCounted)
     ASSERT_EQ(Feed(std::vector<uint8_t>(16, 0x00), BandHeader(16, 4, 1), 1, true), hr::kOk);
     ASSERT_EQ(Feed(std::vector<uint8_t>(8, 0x00), BandHeader(16, 2, 1), 1, true), hr::kOk);
     const OemPDEV& p = fx.pdev;
-    EXPECT_EQ(Hex(p.pBufStart), Repeat("FF", 24));
+    EXPECT_EQ(Hex(p.pBufStart.Joined()), Repeat("FF", 24));
     EXPECT_EQ(p.bBlankBand, 1);
     EXPECT_EQ(p.dwBlankHeight, 6u);
     EXPECT_EQ(p.dwBlankSize, 24u);
@@ -137,7 +137,7 @@ TEST_F(ProcessBandTest, InkedBandEndsTheBlankRun)
     ASSERT_EQ(Feed(std::vector<uint8_t>(4, 0x00), BandHeader(16, 1, 1), 1, true), hr::kOk);
     EXPECT_EQ(fx.pdev.dwBlankHeight, 1u);
     EXPECT_EQ(fx.pdev.dwBlankSize, 4u);
-    EXPECT_EQ(Hex(fx.pdev.pBufStart), Repeat("FF", 16) + " " + Repeat("0F", 8) + " " + Repeat("FF", 4));
+    EXPECT_EQ(Hex(fx.pdev.pBufStart.Joined()), Repeat("FF", 16) + " " + Repeat("0F", 8) + " " + Repeat("FF", 4));
 }
 
 TEST_F(ProcessBandTest, LandscapeBlankBandIsNotStored)
@@ -149,14 +149,14 @@ TEST_F(ProcessBandTest, LandscapeBlankBandIsNotStored)
     EXPECT_EQ(fx.pdev.bmInfoHeader.biHeight, 0);
     EXPECT_EQ(fx.pdev.dwBlankHeight, 0u);
     ASSERT_EQ(Feed(std::vector<uint8_t>(16, 0x33), BandHeader(16, 4, 1), 1, false), hr::kOk);
-    EXPECT_EQ(Hex(fx.pdev.pBufStart), Repeat("33", 16));
+    EXPECT_EQ(Hex(fx.pdev.pBufStart.Joined()), Repeat("33", 16));
 }
 
 TEST_F(ProcessBandTest, BandOfAnotherWidthIsRefused)
 {
     ASSERT_EQ(Feed(std::vector<uint8_t>(16, 0x11), BandHeader(16, 4, 1), 1, false), hr::kOk);
     EXPECT_EQ(Feed(std::vector<uint8_t>(32, 0x22), BandHeader(64, 4, 1), 1, false), hr::kFail);
-    EXPECT_EQ(Hex(fx.pdev.pBufStart), Repeat("11", 16));
+    EXPECT_EQ(Hex(fx.pdev.pBufStart.Joined()), Repeat("11", 16));
     EXPECT_EQ(fx.pdev.bmInfoHeader.biHeight, 4);
     EXPECT_EQ(fx.pdev.bmInfoHeader.biWidth, 16);
 }
@@ -165,7 +165,7 @@ TEST_F(ProcessBandTest, BandOfAnotherBitCountIsRefused)
 {
     ASSERT_EQ(Feed(std::vector<uint8_t>(16, 0x11), BandHeader(16, 4, 1), 1, false), hr::kOk);
     EXPECT_EQ(Feed(std::vector<uint8_t>(64, 0x22), BandHeader(16, 4, 8), 3, false), hr::kFail);
-    EXPECT_EQ(Hex(fx.pdev.pBufStart), Repeat("11", 16));
+    EXPECT_EQ(Hex(fx.pdev.pBufStart.Joined()), Repeat("11", 16));
     EXPECT_EQ(fx.pdev.bmInfoHeader.biBitCount, 1);
     EXPECT_EQ(fx.pdev.bmInfoHeader.biHeight, 4);
 }

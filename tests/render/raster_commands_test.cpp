@@ -338,5 +338,51 @@ TEST(CreateImageBuffer, ColumnsBeyondWidthAreZero)
     }
 }
 
+// Palette images take their rows byte by byte (1-bit) or eight pixels at a
+// time (8-bit); the same pixels as colours take the pixel-by-pixel way. Both
+// must give the same planes, also for a last byte that is only partly inside
+// the width and for an inverted 1-bit palette.
+TEST(CreateImageBuffer, PaletteRowsMatchTheSameColoursPixelByPixel)
+{
+    const std::vector<RgbQuad> ramp = [] {
+        std::vector<RgbQuad> r;
+        for (int i = 0; i < 256; ++i) r.push_back(Grey(static_cast<uint8_t>(i)));
+        return r;
+    }();
+    struct Row {
+        const char* name;
+        uint32_t bpp;
+        std::vector<RgbQuad> palette;
+    };
+    const Row kinds[] = {
+        {"1-bit", 1, {kBlack, kWhite}},
+        {"1-bit, white first", 1, {kWhite, kBlack}},
+        {"1-bit, grey and white", 1, {Grey(100), kWhite}},
+        {"8-bit ramp", 8, ramp},
+    };
+    // Row 1 lies in a picture, rows 0 and 2 do not.
+    const std::vector<PictureRect> pictures = {MakePictureRect(RECTL{0, 1, 4, 1})};
+    uint32_t seed = 7;
+    for (const auto& kind : kinds) {
+        for (const int32_t width : {1, 7, 9, 17}) {
+            CxImage indexed;
+            ASSERT_TRUE(indexed.Create(width, 3, kind.bpp));
+            ASSERT_TRUE(indexed.SetPalette(kind.palette));
+            CxImage colour = WhiteImage(width, 3);
+            for (int32_t y = 0; y < 3; ++y)
+                for (int32_t x = 0; x < width; ++x) {
+                    seed = seed * 1103515245u + 12345u;
+                    const auto index = static_cast<uint8_t>((seed >> 16) % kind.palette.size());
+                    indexed.SetPixelIndex(x, y, index);
+                    colour.SetPixelColor(x, y, kind.palette[index]);
+                }
+            for (const bool greyscale : {false, true}) {
+                SCOPED_TRACE(testing::Message() << kind.name << ", width " << width << (greyscale ? ", grey" : ""));
+                EXPECT_EQ(Planes(indexed, pictures, greyscale), Planes(colour, pictures, greyscale));
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lt77
