@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -274,6 +275,27 @@ std::size_t DrawnPixels(const Shot& shot)
         all += count;
     }
     return all - face;
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found)
+{
+    reinterpret_cast<std::set<WORD>*>(found)->insert(language);
+    return TRUE;
+}
+
+TEST(UiTemplates, EveryTemplateComesInTwelveLanguages)
+{
+    const std::set<WORD> expected = {0x0409, 0x0407, 0x040C, 0x040A, 0x0410, 0x040E,
+                                     0x0415, 0x0419, 0x0412, 0x0411, 0x0804, 0x0404};
+    for (const wchar_t* name : {L"" LT77_TPL_LAYOUT, L"" LT77_TPL_DOCSETTINGS, L"" LT77_TPL_NVIMAGE,
+                                L"" LT77_TPL_BARCODE, L"" LT77_TPL_DITHERING, L"" LT77_TPL_UTILITY,
+                                L"" LT77_TPL_LANGUAGE, L"" LT77_TPL_VERSION, L"" LT77_TPL_BARCODE1D,
+                                L"" LT77_TPL_BARCODE2D, L"" LT77_TPL_USERPAPER}) {
+        std::set<WORD> found;
+        ::EnumResourceLanguagesW(::GetModuleHandleW(nullptr), RT_DIALOG, name, CollectLanguage,
+                                 reinterpret_cast<LONG_PTR>(&found));
+        EXPECT_EQ(found, expected) << std::filesystem::path(name).string();
+    }
 }
 
 class UiSheetsWine : public ::testing::Test {
