@@ -6,10 +6,10 @@
 // error diffusion and for no halftoning.
 //
 //   cmake --build build/h17s --target page_bench
-//   build/h17s/bench/page_bench [--runs N] [--band ROWS] [page.png ...]
+//   build/h17s/bench/page_bench [--runs N] [--band ROWS] [--files-only] [page.png ...]
 //
 // A PNG page is read as 8-bit grey. Without files only the built-in pages run;
-// with them the built-in pages run first.
+// with them the built-in pages run first, unless --files-only.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -286,14 +286,17 @@ int main(int argc, char** argv)
     int runs = 20;
     int32_t bandRows = 128;
     std::vector<std::string> files;
+    bool builtIn = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--runs" && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--band" && i + 1 < argc) {
             bandRows = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--files-only") {
+            builtIn = false;
         } else if (arg.starts_with("--")) {
-            std::fprintf(stderr, "usage: page_bench [--runs N] [--band ROWS] [page.png ...]\n");
+            std::fprintf(stderr, "usage: page_bench [--runs N] [--band ROWS] [--files-only] [page.png ...]\n");
             return 2;
         } else {
             files.push_back(arg);
@@ -310,11 +313,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "page_bench: %s\n", error.c_str());
         return 1;
     }
-    std::vector<Page> pages = {
-        SyntheticPage("synthetic 8-bit", 576, 3000, 8),
-        SyntheticPage("synthetic 1-bit", 576, 3000, 1),
-        SyntheticPage("synthetic 8-bit, odd width", 573, 3000, 8),
-    };
+    std::vector<Page> pages;
+    if (builtIn) {
+        pages.push_back(SyntheticPage("synthetic 8-bit", 576, 3000, 8));
+        pages.push_back(SyntheticPage("synthetic 1-bit", 576, 3000, 1));
+        pages.push_back(SyntheticPage("synthetic 8-bit, odd width", 573, 3000, 8));
+    }
     for (const auto& file : files) {
         Page page;
         if (!PngPage(file, page)) return 1;
