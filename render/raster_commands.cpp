@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "render/picture_rects.h"
 #include "render/trace.h"
@@ -179,6 +180,20 @@ DWORD CreateImageBuffer(const std::vector<PictureRect>& pictures, std::span<std:
     return bytesPerRow * rows;
 }
 
+namespace {
+
+// Whether any byte of the word is 00 or FF (the bit trick finds a zero byte
+// exactly; FF is a zero byte of the complement).
+constexpr bool HasByte00OrFF(uint64_t word)
+{
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highs = 0x8080808080808080ull;
+    auto hasZero = [](uint64_t v) { return ((v - ones) & ~v & highs) != 0; };
+    return hasZero(word) || hasZero(~word);
+}
+
+}  // namespace
+
 void AppendRunLength(std::vector<uint8_t>& out, std::span<const uint8_t> bytes)
 {
     // At most two bytes out for every byte in; written through a pointer and
@@ -189,6 +204,17 @@ void AppendRunLength(std::vector<uint8_t>& out, std::span<const uint8_t> bytes)
     const uint8_t* p = bytes.data();
     const uint8_t* const end = p + bytes.size();
     while (p < end) {
+        // Eight bytes at a time while none of them is 00 or FF: a dithered
+        // picture is mostly such bytes, and they are copied as they are.
+        while (end - p >= 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (HasByte00OrFF(word)) break;
+            std::memcpy(o, p, 8);
+            o += 8;
+            p += 8;
+        }
+        if (p == end) break;
         const uint8_t b = *p;
         if (b != 0x00 && b != 0xFF) {
             *o++ = b;

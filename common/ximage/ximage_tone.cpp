@@ -198,14 +198,6 @@ constexpr ChainShares MakeChainShares()
 
 constexpr ChainShares CHAIN_SHARES = MakeChainShares();
 
-// error × k / 16 rounded toward zero, as the division of the pixel-by-pixel
-// form does, without a division: errors are −126 … 128.
-inline int32_t Share16(int32_t error, int32_t k)
-{
-    const int32_t product = error * k;
-    return (product + ((product >> 31) & 15)) >> 4;
-}
-
 // A row of working grey values: the cells 0 … width − 1 and a spare cell at
 // each end, so that the chain's read past the last pixel finds 0.
 // Errors are kept the same way, with 0 (no share) at both ends.
@@ -266,12 +258,21 @@ private:
 // left, above and above right. errors[−1] and errors[width] are 0.
 void TakeSharesBelow(const int16_t* errors, int16_t* below, int32_t first, int32_t end)
 {
+    // In 16-bit lanes throughout: cells stay 0 … 255 and products of an
+    // error (−126 … 128) and a weight stay within ±640, so eight cells go at
+    // once. A share is error × weight / 16 rounded toward zero, as the
+    // division of the pixel-by-pixel form gives it.
+    auto share = [](int16_t error, int16_t weight) {
+        const auto product = static_cast<int16_t>(error * weight);
+        return static_cast<int16_t>((product + ((product >> 15) & 15)) >> 4);
+    };
+    auto clamp = [](int16_t v) { return std::min<int16_t>(std::max<int16_t>(v, 0), 255); };
     for (int32_t c = first; c < end; ++c) {
-        int32_t v = below[c];
-        v = std::clamp(v + Share16(errors[c - 1], 1), 0, 255);
-        v = std::clamp(v + Share16(errors[c], 5), 0, 255);
-        v = std::clamp(v + Share16(errors[c + 1], 3), 0, 255);
-        below[c] = static_cast<int16_t>(v);
+        int16_t v = below[c];
+        v = clamp(static_cast<int16_t>(v + share(errors[c - 1], 1)));
+        v = clamp(static_cast<int16_t>(v + share(errors[c], 5)));
+        v = clamp(static_cast<int16_t>(v + share(errors[c + 1], 3)));
+        below[c] = v;
     }
 }
 
