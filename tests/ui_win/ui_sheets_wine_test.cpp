@@ -27,6 +27,7 @@
 #include "common/printer_data_names.h"
 #include "host/queue_admin.h"
 #include "platform/form_store.h"
+#include "platform/oem/oem_ui.h"
 #include "platform/spooler.h"
 #include "ui/page_context.h"
 #include "ui/property_sheets.h"
@@ -107,7 +108,18 @@ int CALLBACK SheetCallback(HWND window, UINT message, LPARAM)
 // (run on a second thread with the sheet's window) ends it.
 class SheetHost {
 public:
-    SheetHost(lt77::ui::UiSystem& system, HANDLE printer) : system_(system), printer_(printer) {}
+    // The sheet handler the core calls: the plug-in's DocumentPropertySheets
+    // or DevicePropertySheets.
+    using Handler = std::function<HRESULT(bool documentSheet, lt77::PROPSHEETUI_INFO* info)>;
+
+    SheetHost(lt77::ui::UiSystem& system, HANDLE printer)
+        : printer_(printer), handler_([&system](bool documentSheet, lt77::PROPSHEETUI_INFO* info) {
+              return documentSheet ? lt77::ui::hrOEMDocumentPropertySheets(system, info, 0)
+                                   : lt77::ui::hrOEMDevicePropertySheets(system, info, 0);
+          })
+    {
+    }
+    SheetHost(Handler handler, HANDLE printer) : printer_(printer), handler_(std::move(handler)) {}
 
     void Run(bool documentSheet, const std::function<void(HWND)>& drive)
     {
@@ -125,8 +137,7 @@ public:
         info.hComPropSheet = &core;
         info.pfnComPropSheet = AddPage;
         info.lParamInit = reinterpret_cast<LPARAM>(&params);
-        const auto init = documentSheet ? lt77::ui::hrOEMDocumentPropertySheets(system_, &info, 0)
-                                        : lt77::ui::hrOEMDevicePropertySheets(system_, &info, 0);
+        const auto init = handler_(documentSheet, &info);
         ASSERT_EQ(init, 0) << "the sheet handler refused to initialise";
         ASSERT_EQ(core.pages.size(), documentSheet ? 6u : 2u);
 
@@ -149,13 +160,12 @@ public:
         driver.join();
 
         info.Reason = lt77::PROPSHEETUI_REASON_DESTROY;
-        if (documentSheet) lt77::ui::hrOEMDocumentPropertySheets(system_, &info, 0);
-        else lt77::ui::hrOEMDevicePropertySheets(system_, &info, 0);
+        handler_(documentSheet, &info);
     }
 
 private:
-    lt77::ui::UiSystem& system_;
     HANDLE printer_;
+    Handler handler_;
 };
 
 // Driving helpers, all from the driver thread.
@@ -534,6 +544,45 @@ TEST_F(UiSheetsWine, BarcodeDialogsKeepTheirRangesAndWriteTheEntries)
     // The QR entry: size 1, and its disabled PDF417 fields written back as they were.
     EXPECT_EQ(std::vector<uint8_t>(codes.begin() + 20, codes.begin() + 32),
               (std::vector<uint8_t>{1, 0, 3, 0, 3, 0, 0, 1, 1, 0, 0, 3}));
+}
+
+// The deliverable itself, loaded as the driver core loads it: its own
+// templates, procedures and spooler (Wine's, which lists no "[LT77]" form).
+TEST_F(UiSheetsWine, PluginLibraryShowsItsPagesThroughTheCoreInterface)
+{
+    const HMODULE library = ::LoadLibraryW(fs::path(LT77_UILT77_DLL).wstring().c_str());
+    ASSERT_NE(library, nullptr);
+    void* const entry = reinterpret_cast<void*>(::GetProcAddress(library, "DllGetClassObject"));
+    const auto getClassObject = reinterpret_cast<lt77::DllGetClassObjectFn>(entry);
+    ASSERT_NE(getClassObject, nullptr);
+    lt77::IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClassObject(lt77::CLSID_OEMUI, lt77::IID_IClassFactory, reinterpret_cast<void**>(&factory)), 0);
+    lt77::IUnknown* object = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, lt77::IID_IUnknown, reinterpret_cast<void**>(&object)), 0);
+    lt77::IPrintOemUI* ui = nullptr;
+    ASSERT_EQ(object->QueryInterface(lt77::IID_IPrintOemUI, reinterpret_cast<void**>(&ui)), 0);
+
+    std::wstring paperType, languageItem;
+    std::size_t drawn = 0;
+    SheetHost host(
+        [ui](bool documentSheet, lt77::PROPSHEETUI_INFO* info) {
+            return documentSheet ? ui->DocumentPropertySheets(info, 0) : ui->DevicePropertySheets(info, 0);
+        },
+        printer_);
+    host.Run(true, [&](HWND sheet) {
+        const HWND page = Page(sheet, LAYOUT);
+        paperType = Text(page, IDC_LAYOUT_PAPER_TYPE);
+        drawn = DrawnPixels(Capture(page));
+        SaveBmp(Capture(sheet), fs::path(LT77_SCREENSHOT_DIR) / "dll_en_layout.bmp");
+    });
+    host.Run(false, [&](HWND sheet) { languageItem = Text(Page(sheet, 0), IDC_LANG_LIST); });
+    ui->Release();
+    object->Release();
+    factory->Release();
+
+    EXPECT_EQ(paperType, L"Receipt");
+    EXPECT_EQ(languageItem, L"English");
+    EXPECT_GT(drawn, 2000u);
 }
 
 struct Language {
