@@ -5,8 +5,8 @@
 // the spooler took with their checksum, and the peak heap the job used, for
 // error diffusion and for no halftoning.
 //
-//   cmake --build build/h17s --target page_bench
-//   build/h17s/bench/page_bench [--runs N] [--band ROWS] [--files-only] [page.png ...]
+//   cmake --preset linux-release && cmake --build --preset linux-release --target page_bench
+//   build/linux-release/bench/page_bench [--runs N] [--band ROWS] [--files-only] [page.png ...]
 //
 // A PNG page is read as 8-bit grey. Without files only the built-in pages run;
 // with them the built-in pages run first, unless --files-only.
