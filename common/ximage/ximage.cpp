@@ -67,6 +67,11 @@ void CxImage::SetError(const char* text)
 
 bool CxImage::AllocateRaster(int32_t widthPx, int32_t heightPx, uint32_t bpp, Raster& out)
 {
+    return AllocateRaster(widthPx, heightPx, bpp, out, true);
+}
+
+bool CxImage::AllocateRaster(int32_t widthPx, int32_t heightPx, uint32_t bpp, Raster& out, bool zeroed)
+{
     bpp = RoundBpp(bpp);
     const uint64_t stride = StrideBytes(static_cast<uint64_t>(widthPx), bpp);
     const uint64_t imageBytes = stride * static_cast<uint64_t>(heightPx);
@@ -75,7 +80,12 @@ bool CxImage::AllocateRaster(int32_t widthPx, int32_t heightPx, uint32_t bpp, Ra
         return false;
     }
     try {
-        out.bits.assign(static_cast<size_t>(imageBytes), 0);
+        if (zeroed) {
+            out.bits.assign(static_cast<size_t>(imageBytes), 0);
+        } else {
+            out.bits.clear();
+            out.bits.reserve(static_cast<size_t>(imageBytes));
+        }
         out.palette.assign(PaletteEntries(bpp), RgbQuad{});
     } catch (const std::bad_alloc&) {
         out.bits.clear();
@@ -167,7 +177,10 @@ bool CxImage::Decode(const BitmapInfoHeader& header, std::span<const std::span<c
     }
 
     Raster raster;
-    if (!AllocateRaster(header.biWidth, static_cast<int32_t>(heightPx), bpp, raster)) {
+    // Room only: the rows are appended from the pieces below, which cover
+    // them all, so zeroing them first would be a pass over the page for
+    // nothing.
+    if (!AllocateRaster(header.biWidth, static_cast<int32_t>(heightPx), bpp, raster, false)) {
         return false;
     }
 
@@ -188,14 +201,13 @@ bool CxImage::Decode(const BitmapInfoHeader& header, std::span<const std::span<c
     }
 
     // Bytes past stride × height, which some writers add, have no pixels.
-    size_t copied = 0;
+    // Within the capacity reserved: no reallocation, nothing to throw.
     for (const auto& piece : bitPieces) {
-        const size_t n = std::min(piece.size(), static_cast<size_t>(rasterBytes) - copied);
+        const size_t n = std::min(piece.size(), static_cast<size_t>(rasterBytes) - raster.bits.size());
         if (n == 0) {
             break;
         }
-        std::memcpy(raster.bits.data() + copied, piece.data(), n);
-        copied += n;
+        raster.bits.insert(raster.bits.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(n));
     }
 
     const int32_t xDpi = DpiOf(header.biXPelsPerMeter);

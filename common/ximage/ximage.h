@@ -314,6 +314,9 @@ private:
     // A zeroed raster with header, palette size and stride filled in; false
     // (with the allocation text set) when it is too large or cannot be had.
     bool AllocateRaster(int32_t widthPx, int32_t heightPx, uint32_t bpp, Raster& out);
+    // zeroed false: the bits are left empty with room for the whole raster,
+    // for a caller that appends every row.
+    bool AllocateRaster(int32_t widthPx, int32_t heightPx, uint32_t bpp, Raster& out, bool zeroed);
     // Installs a finished raster, stamping the current resolution into it.
     void Commit(Raster&& raster);
 
