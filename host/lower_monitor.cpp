@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "common/driver_paths.h"
 #include "common/utf.h"
@@ -63,53 +64,76 @@ BOOL Fail(DWORD error)
     return kBoolFalse;
 }
 
+// The table is called as C: an allocation that fails is the call's failure.
+template <class F>
+BOOL Guard(F&& body)
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return Fail(syserr::kNotEnoughMemory);
+    }
+}
+
 BOOL CallOpenPort(HANDLE hMonitor, WCHAR* pName, HANDLE* pHandle)
 {
-    DWORD error = 0;
-    if (pName == nullptr || pHandle == nullptr) return Fail(syserr::kInvalidParameter);
-    auto* port = Self(hMonitor)->OpenPort(pName, error);
-    if (port == nullptr) return Fail(error);
-    *pHandle = port;
-    return kBoolTrue;
+    return Guard([&]() -> BOOL {
+        DWORD error = 0;
+        if (pName == nullptr || pHandle == nullptr) return Fail(syserr::kInvalidParameter);
+        auto* port = Self(hMonitor)->OpenPort(pName, error);
+        if (port == nullptr) return Fail(error);
+        *pHandle = port;
+        return kBoolTrue;
+    });
 }
 
 BOOL CallStartDocPort(HANDLE hPort, WCHAR*, DWORD JobId, DWORD, BYTE*)
 {
-    DWORD error = 0;
-    auto* port = PortOf(hPort);
-    return port->owner->StartDoc(*port, JobId, error) ? kBoolTrue : Fail(error);
+    return Guard([&]() -> BOOL {
+        DWORD error = 0;
+        auto* port = PortOf(hPort);
+        return port->owner->StartDoc(*port, JobId, error) ? kBoolTrue : Fail(error);
+    });
 }
 
 BOOL CallWritePort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuf, DWORD* pcbWritten)
 {
-    DWORD error = 0;
-    auto* port = PortOf(hPort);
-    *pcbWritten = 0;
-    return port->owner->Write(*port, std::span<const uint8_t>(pBuffer, cbBuf), *pcbWritten, error) ? kBoolTrue
-                                                                                                    : Fail(error);
+    return Guard([&]() -> BOOL {
+        DWORD error = 0;
+        auto* port = PortOf(hPort);
+        *pcbWritten = 0;
+        return port->owner->Write(*port, std::span<const uint8_t>(pBuffer, cbBuf), *pcbWritten, error) ? kBoolTrue
+                                                                                                        : Fail(error);
+    });
 }
 
 BOOL CallReadPort(HANDLE hPort, BYTE* pBuffer, DWORD cbBuffer, DWORD* pcbRead)
 {
-    DWORD error = 0;
-    auto* port = PortOf(hPort);
-    *pcbRead = 0;
-    return port->owner->Read(*port, std::span<uint8_t>(pBuffer, cbBuffer), *pcbRead, error) ? kBoolTrue
-                                                                                             : Fail(error);
+    return Guard([&]() -> BOOL {
+        DWORD error = 0;
+        auto* port = PortOf(hPort);
+        *pcbRead = 0;
+        return port->owner->Read(*port, std::span<uint8_t>(pBuffer, cbBuffer), *pcbRead, error) ? kBoolTrue
+                                                                                                 : Fail(error);
+    });
 }
 
 BOOL CallEndDocPort(HANDLE hPort)
 {
-    auto* port = PortOf(hPort);
-    port->owner->EndDoc(*port);
-    return kBoolTrue;
+    return Guard([&]() -> BOOL {
+        auto* port = PortOf(hPort);
+        port->owner->EndDoc(*port);
+        return kBoolTrue;
+    });
 }
 
 BOOL CallClosePort(HANDLE hPort)
 {
-    auto* port = PortOf(hPort);
-    port->owner->Close(port);
-    return kBoolTrue;
+    return Guard([&]() -> BOOL {
+        auto* port = PortOf(hPort);
+        port->owner->Close(port);
+        return kBoolTrue;
+    });
 }
 
 BOOL CallGetPrinterDataFromPort(HANDLE hPort, DWORD ControlID, WCHAR*, WCHAR*, DWORD, WCHAR* lpOutBuffer,
@@ -191,7 +215,12 @@ LowerMonitor::~LowerMonitor() = default;
 void LowerMonitor::Record(std::string line)
 {
     std::lock_guard lock(mutex_);
-    calls_.push_back(std::move(line));
+    // The record is for tests to read; without memory its line is lost, and
+    // the port's call, which a C caller made, goes on.
+    try {
+        calls_.push_back(std::move(line));
+    } catch (const std::bad_alloc&) {
+    }
     if (calls_.size() > kCallsKept) calls_.pop_front();
 }
 
@@ -302,7 +331,19 @@ bool LowerMonitor::Read(Port& port, std::span<uint8_t>, DWORD& read, DWORD&)
 
 void LowerMonitor::EndDoc(Port& port)
 {
-    Record("EndDocPort " + Utf16ToUtf8(port.name));
+    // The document ends before the record's line is made, which may find
+    // no memory.
+    struct RecordAfter {
+        LowerMonitor& self;
+        Port& port;
+        ~RecordAfter()
+        {
+            try {
+                self.Record("EndDocPort " + Utf16ToUtf8(port.name));
+            } catch (const std::bad_alloc&) {
+            }
+        }
+    } recordAfter{*this, port};
     if (port.socket) {
         port.socket->Shutdown();
         port.socket->Close();
@@ -316,9 +357,9 @@ void LowerMonitor::EndDoc(Port& port)
 
 void LowerMonitor::Close(Port* port)
 {
+    std::unique_ptr<Port> owned(port);
     Record("ClosePort " + Utf16ToUtf8(port->name));
     if (port->inDocument) EndDoc(*port);
-    delete port;
 }
 
 bool LowerMonitor::Query(Port& port, DWORD code, std::span<uint8_t> out, DWORD& returned, DWORD& error)

@@ -195,6 +195,17 @@ BOOL VaveriStartDocPort(Monitor& monitor, HANDLE hPort, const WCHAR* pPrinterNam
     TraceScope scope(monitor, "VaveriStartDocPort", name);
 
     port->Set(PP_INSTARTDOC);
+    // Running out of memory below leaves through the export's guard; the
+    // port must not be left in a document that never started, or every
+    // later StartDocPort on it is refused as busy.
+    struct InStartDoc {
+        IniPort& port;
+        bool started = false;
+        ~InStartDoc()
+        {
+            if (!started) port.Clear(PP_INSTARTDOC);
+        }
+    } inStartDoc{*port};
     PortTypeLock typeLock(monitor, *port);
     ReleaseStatusChannel(monitor, *port, 10, 500);
     if (port->HasPrinterName()) port->SetPrinterName(printerName);
@@ -249,6 +260,7 @@ BOOL VaveriStartDocPort(Monitor& monitor, HANDLE hPort, const WCHAR* pPrinterNam
             SpoolerSectionLock lock(monitor.spoolerSection);
             entry->next = std::move(port->jobs);
             port->jobs = std::move(entry);
+            inStartDoc.started = true;
         }
     }
 
@@ -369,8 +381,25 @@ BOOL VaveriEndDocPort(Monitor& monitor, HANDLE hPort)
         SetLastSystemError(syserr::kInvalidParameter);
         return kBoolFalse;
     }
-    const std::string name = Narrow(port->portName);
+    // The document ends whatever memory is left: a port left in its
+    // document refuses every later StartDocPort as busy.
+    std::string name;
+    try {
+        name = Narrow(port->portName);
+    } catch (const std::bad_alloc&) {
+    }
     TraceScope scope(monitor, "VaveriEndDocPort", name);
+    // Whatever fails below (the spooler's SetJob out of memory leaves
+    // through the export's guard), the document is over.
+    struct EndOfDocument {
+        Monitor& monitor;
+        IniPort& port;
+        ~EndOfDocument()
+        {
+            port.Clear(PP_INSTARTDOC);
+            monitor.currentJobId.store(0);
+        }
+    } endOfDocument{monitor, *port};
     const HeadJob head = HeadJobOf(monitor, *port);
     if (!head.present) Trace(monitor, "VaveriEndDocPort : there's no print job!!! \r\n");
     if (port->lower.pfnEndDocPort && !port->lower.pfnEndDocPort(port->hPort))
@@ -379,8 +408,6 @@ BOOL VaveriEndDocPort(Monitor& monitor, HANDLE hPort)
     if (head.present) FreeJobs(monitor, *port, head.jobId);
     if (port->dwPortType >= PORT_TYPE_SERIAL && port->dwPortType <= PORT_TYPE_NETWORK)
         monitor.sys.waits.Pause(100);
-    port->Clear(PP_INSTARTDOC);
-    monitor.currentJobId.store(0);
     return kBoolTrue;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <new>
 
 #include "common/driver_paths.h"
 #include "common/trace_files.h"
@@ -20,17 +21,27 @@ void Trace(Monitor& monitor, const char* format, ...)
     std::vsnprintf(message, sizeof(message), format, args);
     va_end(args);
 
-    const LocalTime now = monitor.sys.clock.Now();
-    const std::string line = FormatTraceLine(now, message, "", kMonitorTraceLineMaxChars);
-    const std::string path = JoinPath(monitor.traceFolder, TraceFileName(now, jobId, kMonitorTraceSuffix));
-    AppendToTraceFile(monitor.sys.files, path, line);
+    // Without memory the line is lost and the job goes on; a trace called
+    // from a destructor (TraceScope) must not throw at all.
+    try {
+        const LocalTime now = monitor.sys.clock.Now();
+        const std::string line = FormatTraceLine(now, message, "", kMonitorTraceLineMaxChars);
+        const std::string path = JoinPath(monitor.traceFolder, TraceFileName(now, jobId, kMonitorTraceSuffix));
+        AppendToTraceFile(monitor.sys.files, path, line);
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 std::string Narrow(std::u16string_view text) { return Utf16ToUtf8(text); }
 
 TraceScope::TraceScope(Monitor& monitor, const char* operation, const std::string& port)
-    : monitor_(monitor), operation_(operation), port_(port)
+    : monitor_(monitor), operation_(operation)
 {
+    // Without memory for the name the lines go without it: the entry runs on.
+    try {
+        port_ = port;
+    } catch (const std::bad_alloc&) {
+    }
     Trace(monitor_, "%s : [%s] START \r\n", operation_, port_.c_str());
 }
 

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -162,13 +163,24 @@ bool PosixFileSystem::Exists(std::string_view path)
 
 std::vector<FileEntry> PosixFileSystem::ListFolder(std::string_view folder)
 {
+    // readdir rather than std::filesystem's iterator: the library's
+    // iterator allocates inside functions it declares noexcept, so running
+    // out of memory there ends the process instead of failing this call.
     std::vector<FileEntry> entries;
-    std::error_code ec;
-    for (fs::directory_iterator it(MapWindowsPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string path = MapWindowsPath(folder).string();
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) return entries;
+    struct Closer {
+        DIR* dir;
+        ~Closer() { ::closedir(dir); }
+    } closer{dir};
+    while (const dirent* d = ::readdir(dir)) {
+        const std::string name = d->d_name;
+        if (name == "." || name == "..") continue;
         struct stat st {};
-        if (::stat(it->path().c_str(), &st) != 0) continue;
+        if (::stat((path + "/" + name).c_str(), &st) != 0) continue;
         FileEntry e;
-        e.name = it->path().filename().string();
+        e.name = name;
         e.isFolder = S_ISDIR(st.st_mode);
         e.size = e.isFolder ? 0 : static_cast<uint64_t>(st.st_size);
         e.lastWrite = ToLocalTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec / 1000000);

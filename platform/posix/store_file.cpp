@@ -61,10 +61,12 @@ std::variant<StoreFile, StoreError> StoreFile::Load(const std::filesystem::path&
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) return StoreError{path.string() + ": cannot open the file (missing or unreadable)"};
-    std::ostringstream content;
-    content << in.rdbuf();
+    // Not through a stream's operator<<, which swallows an allocation
+    // failure and leaves part of the file: a queue file read half would be
+    // taken for one without the values it lost.
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return StoreError{path.string() + ": read error"};
-    return Parse(content.str(), path.string());
+    return Parse(content, path.string());
 }
 
 std::optional<std::string> StoreFile::Get(std::string_view section, std::string_view key) const
