@@ -32,9 +32,15 @@ public:
 
     void SwitchTo(WORD languageId) override
     {
+        // A switch that reports success but leaves the thread's UI language
+        // as it was (Wine's) would keep the templates in the old language:
+        // the thread locale, which resource lookup also follows, is set then.
         if (SystemMajorVersion() > 5)
             if (auto set = Export<SetThreadUILanguageFn>(L"kernel32.dll", "SetThreadUILanguage"))
-                if (set(languageId) == languageId) return;
+                if (set(languageId) == languageId) {
+                    auto get = Export<GetThreadUILanguageFn>(L"kernel32.dll", "GetThreadUILanguage");
+                    if (get == nullptr || get() == languageId) return;
+                }
         ::SetThreadLocale(MAKELCID(languageId, SORT_DEFAULT));
     }
 
