@@ -4,12 +4,6 @@
 #include "platform/oem/oem_ui.h"
 #include "ui/ui_plugin.h"
 
-#if defined(_WIN32)
-#define LT77_EXPORT
-#else
-#define LT77_EXPORT __attribute__((visibility("default")))
-#endif
-
 extern "C" LT77_EXPORT lt77::HRESULT DllGetClassObject(const lt77::GUID& rclsid, const lt77::GUID& riid,
                                                        void** ppv)
 {
