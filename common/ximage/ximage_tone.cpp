@@ -6,6 +6,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/ximage/ximage.h"
 #include "common/ximage/ximage_internal.h"
 
@@ -152,12 +156,13 @@ bool TryAssign(std::vector<T>& buffer, size_t count)
     return true;
 }
 
-// Error diffusion in two parts per row. The pixels of a row wait on each
+// Error diffusion in three parts per row. The pixels of a row wait on each
 // other through the 7/16 share to the right, so that chain is all the
-// pixel-by-pixel part does: it decides each pixel and records the error it
-// passes on. The row below then takes its 1/16, 5/16 and 3/16 shares cell by
-// cell, with no chain from one cell to the next, in a loop the compiler turns
-// into vector arithmetic. Every cell still gets its additions in the order
+// pixel-by-pixel part does: it records each pixel's value before its final
+// clamp. A pass over a piece of the row then turns those values into the
+// pixels' bits and errors, and the row below takes its 1/16, 5/16 and 3/16
+// shares cell by cell; neither has a chain from one cell to the next, so both
+// go eight cells at once. Every cell still gets its additions in the order
 // the pixels are visited (from the upper left, from above, from the upper
 // right), each clamped to 0 … 255.
 //
@@ -167,36 +172,30 @@ bool TryAssign(std::vector<T>& buffer, size_t count)
 // clamped value is ever used.
 constexpr int32_t SHARE_BIAS = 64;
 constexpr size_t SHARE_ENTRIES = 384;
+constexpr int16_t WHITE_FROM = 129;  // the clamped values that print white
 
-struct ChainShares {
-    // The 7/16 share plus SHARE_BIAS: added to the next cell it gives that
-    // pixel's index at once.
-    std::array<int16_t, SHARE_ENTRIES> right{};
-    std::array<int16_t, SHARE_ENTRIES> error{};
-};
-
-constexpr bool IsWhiteAfterDiffusion(int32_t g)
+constexpr int32_t ClampGrey(int32_t v)
 {
-    return g >= 129;
+    return std::min(std::max(v, 0), 255);
 }
 
 constexpr int32_t ErrorOf(int32_t g)
 {
-    return IsWhiteAfterDiffusion(g) ? g - 255 : g;
+    return g >= WHITE_FROM ? g - 255 : g;
 }
 
-constexpr ChainShares MakeChainShares()
+// The 7/16 share plus SHARE_BIAS: added to the next cell it gives that
+// pixel's value plus SHARE_BIAS at once.
+constexpr std::array<int16_t, SHARE_ENTRIES> MakeRightShares()
 {
-    ChainShares shares;
+    std::array<int16_t, SHARE_ENTRIES> right{};
     for (size_t i = 0; i < SHARE_ENTRIES; ++i) {
-        const int32_t error = ErrorOf(std::min(std::max(static_cast<int32_t>(i) - SHARE_BIAS, 0), 255));
-        shares.right[i] = static_cast<int16_t>(error * 7 / 16 + SHARE_BIAS);
-        shares.error[i] = static_cast<int16_t>(error);
+        right[i] = static_cast<int16_t>(ErrorOf(ClampGrey(static_cast<int32_t>(i) - SHARE_BIAS)) * 7 / 16 + SHARE_BIAS);
     }
-    return shares;
+    return right;
 }
 
-constexpr ChainShares CHAIN_SHARES = MakeChainShares();
+constexpr std::array<int16_t, SHARE_ENTRIES> RIGHT_SHARES = MakeRightShares();
 
 // A row of working grey values: the cells 0 … width − 1 and a spare cell at
 // each end, so that the chain's read past the last pixel finds 0.
@@ -206,73 +205,134 @@ struct DiffusionLine {
     int16_t* Cells() { return cells.data() + 1; }
 };
 
-// The chain of one row: decides pixel x from the row's cell x and the share
-// of pixel x − 1, records the pixel's error and packs the bits.
+// The chain of one row: pixel x's value comes from the row's cell x and the
+// share of pixel x − 1. It is recorded, plus SHARE_BIAS, where the pixel's
+// error will go.
 class RowChain {
 public:
     RowChain() = default;
-    RowChain(const int16_t* current, int16_t* errors, uint8_t* dst) : current_(current), errors_(errors), dst_(dst) {}
+    RowChain(const int16_t* current, int16_t* values) : current_(current), values_(values) {}
 
     // Before pixel 0, once the row's cell 0 is final.
     void Start() { index_ = current_[0] + SHARE_BIAS; }
 
-    // Decides pixel x; 1 for white.
-    uint32_t Pixel(int32_t x)
+    void Pixel(int32_t x)
     {
-        const std::ptrdiff_t i = index_;
-        errors_[x] = CHAIN_SHARES.error[static_cast<size_t>(i)];
+        values_[x] = static_cast<int16_t>(index_);
         // One load and one add from pixel to pixel: the chain's whole length.
-        index_ = std::ptrdiff_t{current_[x + 1]} + CHAIN_SHARES.right[static_cast<size_t>(i)];
-        // The same answer as for the clamped value.
-        return i >= std::ptrdiff_t{SHARE_BIAS + 129} ? 1u : 0u;
-    }
-
-    // Pixel x with the packing kept here, for pieces that end inside a byte.
-    void Step(int32_t x)
-    {
-        bits_ = (bits_ << 1) | Pixel(x);
-        if ((x & 7) == 7) {
-            dst_[x >> 3] = static_cast<uint8_t>(bits_);
-            bits_ = 0;
-        }
-    }
-
-    void Store(int32_t x, uint32_t byte) { dst_[x >> 3] = static_cast<uint8_t>(byte); }
-
-    void Finish(int32_t widthPx)
-    {
-        if (widthPx & 7) {
-            dst_[widthPx >> 3] = static_cast<uint8_t>(bits_ << (8 - (widthPx & 7)));
-        }
+        index_ = std::ptrdiff_t{current_[x + 1]} + RIGHT_SHARES[static_cast<size_t>(index_)];
     }
 
 private:
     const int16_t* current_ = nullptr;
-    int16_t* errors_ = nullptr;
-    uint8_t* dst_ = nullptr;
+    int16_t* values_ = nullptr;
     std::ptrdiff_t index_ = 0;  // the pixel's value before its clamp, plus SHARE_BIAS
-    uint32_t bits_ = 0;
 };
+
+#if defined(__SSE2__)
+__m128i Load8(const int16_t* at)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+void Store8(int16_t* at, __m128i v)
+{
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
+}
+
+// The movemask gives pixel 0 in bit 0; the page wants it in bit 7.
+constexpr std::array<uint8_t, 256> MakeReversedBytes()
+{
+    std::array<uint8_t, 256> reversed{};
+    for (uint32_t b = 0; b < 256; ++b) {
+        uint32_t r = 0;
+        for (uint32_t k = 0; k < 8; ++k) {
+            r |= ((b >> k) & 1u) << (7 - k);
+        }
+        reversed[b] = static_cast<uint8_t>(r);
+    }
+    return reversed;
+}
+
+constexpr std::array<uint8_t, 256> REVERSED_BYTES = MakeReversedBytes();
+#endif
+
+// Pixels first … end − 1 of a row, which the chain has passed: each recorded
+// value becomes the pixel's error, in place, and its bit. first is on a byte
+// boundary; end is too unless it is the end of the row.
+void DecidePixels(int16_t* values, uint8_t* dst, int32_t first, int32_t end)
+{
+    int32_t x = first;
+#if defined(__SSE2__)
+    const __m128i bias = _mm_set1_epi16(SHARE_BIAS);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i blackUpTo = _mm_set1_epi16(WHITE_FROM - 1);
+    // All ones in the lanes of white pixels.
+    auto decide = [&](int16_t* at) {
+        const __m128i g = _mm_min_epi16(_mm_max_epi16(_mm_sub_epi16(Load8(at), bias), zero), full);
+        const __m128i white = _mm_cmpgt_epi16(g, blackUpTo);
+        Store8(at, _mm_sub_epi16(g, _mm_and_si128(white, full)));
+        return white;
+    };
+    for (; x + 16 <= end; x += 16) {
+        const __m128i left = decide(values + x);
+        const __m128i right = decide(values + x + 8);
+        const auto mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(left, right)));
+        dst[x >> 3] = REVERSED_BYTES[mask & 0xFF];
+        dst[(x >> 3) + 1] = REVERSED_BYTES[mask >> 8];
+    }
+#endif
+    uint32_t bits = 0;
+    for (; x < end; ++x) {
+        const int32_t g = ClampGrey(values[x] - SHARE_BIAS);
+        values[x] = static_cast<int16_t>(ErrorOf(g));
+        bits = (bits << 1) | (g >= WHITE_FROM ? 1u : 0u);
+        if ((x & 7) == 7) {
+            dst[x >> 3] = static_cast<uint8_t>(bits);
+            bits = 0;
+        }
+    }
+    if (end & 7) {
+        dst[end >> 3] = static_cast<uint8_t>(bits << (8 - (end & 7)));
+    }
+}
 
 // Cells first … end − 1 of the row below take the shares of the pixels above
 // left, above and above right. errors[−1] and errors[width] are 0.
+//
+// In 16-bit lanes throughout: cells stay 0 … 255 and products of an error
+// (−126 … 128) and a weight stay within ±640. A share is error × weight / 16
+// rounded toward zero, as the division of the pixel-by-pixel form gives it:
+// 15 is added to a negative product before the shift.
 void TakeSharesBelow(const int16_t* errors, int16_t* below, int32_t first, int32_t end)
 {
-    // In 16-bit lanes throughout: cells stay 0 … 255 and products of an
-    // error (−126 … 128) and a weight stay within ±640, so eight cells go at
-    // once. A share is error × weight / 16 rounded toward zero, as the
-    // division of the pixel-by-pixel form gives it.
-    auto share = [](int16_t error, int16_t weight) {
-        const auto product = static_cast<int16_t>(error * weight);
-        return static_cast<int16_t>((product + ((product >> 15) & 15)) >> 4);
+    int32_t c = first;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i five = _mm_set1_epi16(5);
+    const __m128i three = _mm_set1_epi16(3);
+    auto shareOf = [](__m128i product) {
+        const __m128i towardZero = _mm_srli_epi16(_mm_srai_epi16(product, 15), 12);
+        return _mm_srai_epi16(_mm_add_epi16(product, towardZero), 4);
     };
-    auto clamp = [](int16_t v) { return std::min<int16_t>(std::max<int16_t>(v, 0), 255); };
-    for (int32_t c = first; c < end; ++c) {
-        int16_t v = below[c];
-        v = clamp(static_cast<int16_t>(v + share(errors[c - 1], 1)));
-        v = clamp(static_cast<int16_t>(v + share(errors[c], 5)));
-        v = clamp(static_cast<int16_t>(v + share(errors[c + 1], 3)));
-        below[c] = v;
+    auto add = [&](__m128i v, __m128i s) { return _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(v, s), zero), full); };
+    for (; c + 8 <= end; c += 8) {
+        __m128i v = Load8(below + c);
+        v = add(v, shareOf(Load8(errors + c - 1)));
+        v = add(v, shareOf(_mm_mullo_epi16(Load8(errors + c), five)));
+        v = add(v, shareOf(_mm_mullo_epi16(Load8(errors + c + 1), three)));
+        Store8(below + c, v);
+    }
+#endif
+    auto share = [](int32_t error, int32_t weight) { return error * weight / 16; };
+    for (; c < end; ++c) {
+        int32_t v = below[c];
+        v = ClampGrey(v + share(errors[c - 1], 1));
+        v = ClampGrey(v + share(errors[c], 5));
+        v = ClampGrey(v + share(errors[c + 1], 3));
+        below[c] = static_cast<int16_t>(v);
     }
 }
 
@@ -283,7 +343,7 @@ void TakeSharesBelow(const int16_t* errors, int16_t* below, int32_t first, int32
 // chains are independent and run interleaved, so the processor has the
 // others to work on while one waits for its table lookup.
 constexpr int32_t DIFFUSION_PIECE = 32;
-constexpr int32_t DIFFUSION_ROWS = 3;
+constexpr int32_t DIFFUSION_ROWS = 4;
 
 // lines[0 … rows] are the working rows (lines[0] with the error from above,
 // the others as loaded), errors[0 … rows − 1] the rows' errors, dst their
@@ -293,60 +353,46 @@ void DiffuseRows(int16_t* const* lines, int16_t* const* errors, uint8_t* const* 
     const int32_t pieces = (widthPx + DIFFUSION_PIECE - 1) / DIFFUSION_PIECE;
     std::array<RowChain, DIFFUSION_ROWS> chains{};
     for (int32_t r = 0; r < rows; ++r) {
-        chains[static_cast<size_t>(r)] = RowChain(lines[r], errors[r], dst[r]);
+        chains[static_cast<size_t>(r)] = RowChain(lines[r], errors[r]);
     }
-    // The cells a piece's errors settle: from the last cell of the piece
-    // before up to the piece's last cell but one; the last piece settles the
-    // rest of the row.
-    auto settle = [widthPx](const int16_t* rowErrors, int16_t* below, int32_t piece) {
-        const int32_t first = std::max(piece * DIFFUSION_PIECE - 1, 0);
-        const int32_t end = (piece + 1) * DIFFUSION_PIECE >= widthPx ? widthPx : (piece + 1) * DIFFUSION_PIECE - 1;
-        TakeSharesBelow(rowErrors, below, first, end);
-    };
     for (int32_t t = 0; t < pieces + 2 * (rows - 1); ++t) {
-        std::array<int32_t, DIFFUSION_ROWS> piece{};
-        std::array<bool, DIFFUSION_ROWS> runs{};
+        std::array<int32_t, DIFFUSION_ROWS> first{};
+        std::array<int32_t, DIFFUSION_ROWS> end{};
         bool allWhole = rows == DIFFUSION_ROWS;
         for (int32_t r = 0; r < rows; ++r) {
-            piece[r] = t - 2 * r;
-            runs[r] = piece[r] >= 0 && piece[r] < pieces;
-            if (runs[r] && piece[r] == 0) {
+            const int32_t piece = t - 2 * r;
+            const bool runs = piece >= 0 && piece < pieces;
+            first[r] = runs ? piece * DIFFUSION_PIECE : 0;
+            end[r] = runs ? std::min(first[r] + DIFFUSION_PIECE, widthPx) : 0;
+            if (runs && piece == 0) {
                 chains[r].Start();
             }
-            allWhole = allWhole && runs[r] && (piece[r] + 1) * DIFFUSION_PIECE <= widthPx;
+            allWhole = allWhole && end[r] - first[r] == DIFFUSION_PIECE;
         }
         if (allWhole) {
-            // Whole bytes of every row side by side; pieces start on a byte.
-            for (int32_t k = 0; k < DIFFUSION_PIECE; k += 8) {
-                std::array<uint32_t, DIFFUSION_ROWS> bytes{};
-                for (int32_t b = 0; b < 8; ++b) {
-                    for (int32_t r = 0; r < DIFFUSION_ROWS; ++r) {
-                        bytes[r] = (bytes[r] << 1) | chains[r].Pixel(piece[r] * DIFFUSION_PIECE + k + b);
-                    }
-                }
+            for (int32_t k = 0; k < DIFFUSION_PIECE; ++k) {
                 for (int32_t r = 0; r < DIFFUSION_ROWS; ++r) {
-                    chains[r].Store(piece[r] * DIFFUSION_PIECE + k, bytes[r]);
+                    chains[r].Pixel(first[r] + k);
                 }
             }
         } else {
             for (int32_t r = 0; r < rows; ++r) {
-                if (!runs[r]) {
-                    continue;
-                }
-                const int32_t end = std::min((piece[r] + 1) * DIFFUSION_PIECE, widthPx);
-                for (int32_t x = piece[r] * DIFFUSION_PIECE; x < end; ++x) {
-                    chains[r].Step(x);
+                for (int32_t x = first[r]; x < end[r]; ++x) {
+                    chains[r].Pixel(x);
                 }
             }
         }
         for (int32_t r = 0; r < rows; ++r) {
-            if (runs[r]) {
-                settle(errors[r], lines[r + 1], piece[r]);
+            if (first[r] == end[r]) {
+                continue;
             }
+            DecidePixels(errors[r], dst[r], first[r], end[r]);
+            // The cells the piece's errors settle: from the last cell of the
+            // piece before up to the piece's last cell but one; the last
+            // piece settles the rest of the row.
+            TakeSharesBelow(errors[r], lines[r + 1], std::max(first[r] - 1, 0),
+                            end[r] == widthPx ? widthPx : end[r] - 1);
         }
-    }
-    for (int32_t r = 0; r < rows; ++r) {
-        chains[r].Finish(widthPx);
     }
 }
 

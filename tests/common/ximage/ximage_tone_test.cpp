@@ -296,9 +296,9 @@ std::vector<uint8_t> Diffuse(const IndexRows& grey, uint32_t stride)
 
 }  // namespace reference
 
-// Widths on both sides of the 32-pixel pieces and of whole bytes, odd and
-// even heights (the last row of an odd page runs alone), and greys near the
-// clamps and the threshold, where a share added out of order would show.
+// Widths on both sides of the 32-pixel pieces and of whole bytes, heights
+// that leave a last group of every size from one row to four, and greys near
+// the clamps and the threshold, where a share added out of order would show.
 TEST(Dither, ErrorDiffusionMatchesRowByRowReference)
 {
     uint32_t seed = 12345;
@@ -307,7 +307,7 @@ TEST(Dither, ErrorDiffusionMatchesRowByRowReference)
         return seed >> 16;
     };
     for (const int32_t width : {1, 2, 3, 7, 8, 9, 31, 32, 33, 63, 64, 65, 97, 576}) {
-        for (const int32_t height : {1, 2, 3, 6, 7}) {
+        for (const int32_t height : {1, 2, 3, 4, 5, 7, 9}) {
             for (int kind = 0; kind < 3; ++kind) {
                 IndexRows grey(static_cast<size_t>(height), std::vector<uint8_t>(static_cast<size_t>(width)));
                 for (auto& row : grey) {
