@@ -24,7 +24,7 @@
 #include "platform/library.h"
 #include "platform/process.h"
 #include "platform/system_error.h"
-#include "tests/faults/failing_alloc.h"
+#include "tests/support/failing_allocator.h"
 
 namespace lt77 {
 namespace {

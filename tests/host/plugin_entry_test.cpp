@@ -321,10 +321,10 @@ TEST_F(PluginEntry, OutOfMemoryAtAnEntryAnswersItsFailureAndTheNextCallWorks)
 {
     LoadedPlugin& loaded = Plugin();
     void* factory = nullptr;
-    const std::size_t before = test::AllocationCountForTesting();
+    const std::size_t before = test::AllocationsOnThisThread();
     ASSERT_EQ(loaded.GetClassObject()(CLSID_OEMRENDER, IID_IClassFactory, &factory), hr::kOk);
     static_cast<IUnknown*>(factory)->Release();
-    if (test::AllocationCountForTesting() == before)
+    if (test::AllocationsOnThisThread() == before)
         GTEST_SKIP() << "the plug-in has a C++ runtime of its own (a Windows DLL): this program's operator new "
                         "does not reach it";
 
@@ -358,10 +358,10 @@ TEST_F(PluginEntry, OutOfMemoryAtAnEntryAnswersItsFailureAndTheNextCallWorks)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);
         SetLastSystemError(0);
-        test::FailAllAllocationsForTesting(true);
+        test::FailEveryAllocation(true);
         const long failed = c.call();
         const DWORD lastError = LastSystemError();
-        test::FailAllAllocationsForTesting(false);
+        test::FailEveryAllocation(false);
         EXPECT_EQ(failed, c.failure);
         if (c.failure == kBoolFalse) {
             EXPECT_EQ(lastError, 8u) << "ERROR_NOT_ENOUGH_MEMORY";

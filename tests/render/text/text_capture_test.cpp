@@ -178,9 +178,9 @@ TEST(AddFontDataToBuf, FailedAllocationLeavesNoPartOfTheRecord)
         pdev.dwBottomTxtCoordinate = 29;
         const auto slot1 = Ascii("BC"), slot2 = Ascii("DEF");
         const StringDetails str = StringAt(0, 9);
-        test::FailAllocationForTesting(n);
+        test::ArmAllocationFailure(static_cast<std::size_t>(n) + 1);
         const bool added = AddFontDataToBuf(pdev, FTYPE_DEVICE_FONT, 24, slot1, slot2, str, font);
-        test::FailAllocationForTesting(-1);
+        test::DisarmAllocationFailure();
         if (added) {
             EXPECT_EQ(Hex(pdev.txtBuf), Hex(Concat({earlier, Record({.y = 9, .slot1 = slot1, .slot2 = slot2, .weight = 0})})));
             EXPECT_EQ(pdev.dwBottomTxtCoordinate, 33u);
@@ -337,9 +337,9 @@ TEST(RePositionDevTxt_R180, WithoutMemoryTheBufferStaysAsItWas)
     OemPDEV pdev;
     pdev.devTxtBuf = Concat({Record({.y = 10, .slot1 = Ascii("a")}), Record({.y = 40, .slot1 = Ascii("b")})});
     const auto before = pdev.devTxtBuf;
-    test::FailAllocationForTesting(0);
+    test::ArmAllocationFailure(1);
     EXPECT_NO_THROW(RePositionDevTxt_R180(pdev, 299));
-    test::FailAllocationForTesting(-1);
+    test::DisarmAllocationFailure();
     EXPECT_EQ(Hex(pdev.devTxtBuf), Hex(before));
 }
 
