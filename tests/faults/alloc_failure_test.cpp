@@ -25,6 +25,7 @@
 #include "platform/process.h"
 #include "platform/system_error.h"
 #include "tests/support/failing_allocator.h"
+#include "tests/support/scratch_host_root.h"
 
 namespace lt77 {
 namespace {
@@ -37,18 +38,9 @@ class AllocationFailure : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("lt77-alloc-" + std::to_string(CurrentProcessId()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "drive_c" / "temp");
-        SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
+        root_ = test::MakeScratchHostRoot("alloc", {"drive_c/temp"});
     }
-    void TearDown() override
-    {
-        UnsetProcessEnvironment("LT77_HOST_ROOT");
-        std::error_code ec;
-        if (!HasFailure()) fs::remove_all(root_, ec);
-    }
+    void TearDown() override { test::RemoveScratchHostRoot(root_, HasFailure()); }
     // Every trace file's text, in one piece.
     std::string Traces()
     {

@@ -18,6 +18,7 @@
 #include "host/queue_admin.h"
 #include "platform/platform.h"
 #include "platform/process.h"
+#include "tests/support/scratch_host_root.h"
 
 namespace lt77::host::testing {
 
@@ -53,13 +54,7 @@ class HostTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = std::filesystem::temp_directory_path() /
-                ("lt77-host-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                 std::to_string(CurrentProcessId()));
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_);
-        SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
+        root_ = test::MakeScratchHostRoot("host");
         // Below a POSIX host root these start empty anyway; on Windows they
         // are the machine's own folders, shared by every test.
         std::error_code ec;
@@ -72,8 +67,7 @@ protected:
     void TearDown() override
     {
         plugin_.reset();
-        UnsetProcessEnvironment("LT77_HOST_ROOT");
-        if (!HasFailure()) std::filesystem::remove_all(root_);
+        test::RemoveScratchHostRoot(root_, HasFailure());
     }
 
     // Loads the plug-in; a private copy of the library gives a module whose

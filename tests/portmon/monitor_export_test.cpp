@@ -14,6 +14,7 @@
 #include "platform/process.h"
 #include "platform/system_error.h"
 #include "platform/tcp_socket.h"
+#include "tests/support/scratch_host_root.h"
 
 namespace lt77 {
 namespace {
@@ -25,17 +26,12 @@ class MonitorExportTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("lt77-export-" + std::to_string(CurrentProcessId()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "drive_c" / "temp");
-        SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
+        root_ = test::MakeScratchHostRoot("export", {"drive_c/temp"});
     }
     void TearDown() override
     {
         library_.reset();
-        UnsetProcessEnvironment("LT77_HOST_ROOT");
-        fs::remove_all(root_);
+        test::RemoveScratchHostRoot(root_);
     }
     InitializeFn Load()
     {

@@ -24,6 +24,7 @@
 #include "platform/serial_port.h"
 #include "platform/shared_memory.h"
 #include "platform/system_error.h"
+#include "tests/support/scratch_host_root.h"
 #include "vprinter/endpoints.h"
 #include "vprinter/virtual_printer.h"
 
@@ -59,11 +60,7 @@ class MonitorRoadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("lt77-road-" + std::to_string(CurrentProcessId()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "drive_c" / "temp");
-        SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
+        root_ = test::MakeScratchHostRoot("road", {"drive_c/temp"});
 
         vprinter::PrinterOptions options;
         options.tcpPort = 0;
@@ -103,8 +100,7 @@ protected:
         library_.reset();
         if (printer_) printer_->RequestStop();
         if (printerThread_.joinable()) printerThread_.join();
-        UnsetProcessEnvironment("LT77_HOST_ROOT");
-        fs::remove_all(root_);
+        test::RemoveScratchHostRoot(root_);
     }
 
     void MakeQueue(const std::string& queue, const std::string& port)

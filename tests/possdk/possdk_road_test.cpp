@@ -14,6 +14,7 @@
 #include "platform/library.h"
 #include "platform/process.h"
 #include "possdk/possdk.h"
+#include "tests/support/scratch_host_root.h"
 
 namespace lt77 {
 namespace {
@@ -57,20 +58,15 @@ class PossdkRoadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("lt77-possdk-road-" + std::to_string(CurrentProcessId()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "drive_c" / "temp");
-        SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
+        root_ = test::MakeScratchHostRoot("possdk-road", {"drive_c/temp"});
         ASSERT_FALSE(host::CreateQueue("POS"));
         ASSERT_FALSE(host::SetQueueSetting("POS", "Driver", "KELWYNT LT-77"));
     }
     void TearDown() override
     {
         library_.reset();
-        UnsetProcessEnvironment("LT77_HOST_ROOT");
         UnsetProcessEnvironment("LT77_PLUGIN");
-        fs::remove_all(root_);
+        test::RemoveScratchHostRoot(root_);
     }
     template <class F>
     F Export(const char* name)

@@ -12,6 +12,7 @@
 #include "host/queue_admin.h"
 #include "platform/process.h"
 #include "possdk/print_library.h"
+#include "tests/support/scratch_host_root.h"
 
 namespace lt77::possdk {
 namespace {
@@ -133,20 +134,15 @@ class PrintLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("lt77-possdk-" + std::to_string(CurrentProcessId()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-        SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
+        root_ = test::MakeScratchHostRoot("possdk");
         ASSERT_FALSE(host::CreateQueue("POS"));
         SetDriver("KELWYNT LT-77");
     }
     void TearDown() override
     {
-        UnsetProcessEnvironment("LT77_HOST_ROOT");
         std::error_code ec;
         fs::permissions(root_ / "readonly.bmp", fs::perms::owner_all, ec);
-        fs::remove_all(root_, ec);
+        test::RemoveScratchHostRoot(root_);
     }
     void SetDriver(const std::string& driver) { ASSERT_FALSE(host::SetQueueSetting("POS", "Driver", driver)); }
     std::string Attributes() { return host::QueueSetting("POS", "Attributes").value_or("?"); }

@@ -24,6 +24,7 @@
 #include "platform/process.h"
 #include "platform/shared_memory.h"
 #include "statusback/posstatus.h"
+#include "tests/support/scratch_host_root.h"
 #include "vprinter/endpoints.h"
 #include "vprinter/virtual_printer.h"
 
@@ -81,11 +82,7 @@ protected:
     void SetUp() override
     {
         g_seen = &seen_;
-        root_ = fs::temp_directory_path() / ("lt77-status-road-" + std::to_string(CurrentProcessId()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "drive_c" / "temp");
-        SetProcessEnvironment("LT77_HOST_ROOT", root_.string());
+        root_ = test::MakeScratchHostRoot("status-road", {"drive_c/temp"});
 
         vprinter::PrinterOptions options;
         options.tcpPort = 0;
@@ -125,8 +122,7 @@ protected:
         StopSpooler();
         if (printer_) printer_->RequestStop();
         if (printerThread_.joinable()) printerThread_.join();
-        UnsetProcessEnvironment("LT77_HOST_ROOT");
-        fs::remove_all(root_);
+        test::RemoveScratchHostRoot(root_);
         g_seen = nullptr;
     }
 

@@ -25,6 +25,7 @@
 #include "platform/spooler.h"
 #include "platform/ui_language.h"
 #include "ui/page_logic.h"
+#include "tests/support/scratch_host_root.h"
 
 namespace lt77::ui::testing {
 
@@ -64,13 +65,7 @@ protected:
 
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = std::filesystem::temp_directory_path() /
-                ("lt77-ui-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                 std::to_string(CurrentProcessId()));
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_);
-        setenv("LT77_HOST_ROOT", root_.c_str(), 1);
+        root_ = test::MakeScratchHostRoot("ui");
         ASSERT_FALSE(host::CreateQueue(kQueue).has_value());
         core_ = host::OpenCoreQueue(kQueue);
         context_.system = &system_;
@@ -80,9 +75,7 @@ protected:
     }
     void TearDown() override
     {
-        unsetenv("LT77_HOST_ROOT");
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
+        test::RemoveScratchHostRoot(root_);
     }
 
     void WriteIni(const std::string& bytes)

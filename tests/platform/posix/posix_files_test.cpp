@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/system_error.h"
+#include "tests/support/scratch_host_root.h"
 
 namespace lt77 {
 namespace {
@@ -16,17 +17,9 @@ class PosixFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = std::filesystem::temp_directory_path() /
-                ("lt77-posix-files-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_ / "drive_c" / "Windows");
-        ::setenv("LT77_HOST_ROOT", root_.c_str(), 1);
+        root_ = test::MakeScratchHostRoot("posix-files", {"drive_c/Windows"});
     }
-    void TearDown() override
-    {
-        ::unsetenv("LT77_HOST_ROOT");
-        std::filesystem::remove_all(root_);
-    }
+    void TearDown() override { test::RemoveScratchHostRoot(root_); }
     std::filesystem::path root_;
 };
 

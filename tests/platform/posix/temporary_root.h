@@ -3,12 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "tests/support/scratch_host_root.h"
 
 namespace lt77::testing {
 
@@ -16,19 +17,9 @@ class TemporaryRootTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = std::filesystem::temp_directory_path() /
-                ("lt77-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                 std::to_string(::getpid()));
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_);
-        ::setenv("LT77_HOST_ROOT", root_.c_str(), 1);
+        root_ = test::MakeScratchHostRoot("posix");
     }
-    void TearDown() override
-    {
-        ::unsetenv("LT77_HOST_ROOT");
-        std::filesystem::remove_all(root_);
-    }
+    void TearDown() override { test::RemoveScratchHostRoot(root_); }
 
     void WriteFile(const std::filesystem::path& relative, const std::string& text) const
     {
