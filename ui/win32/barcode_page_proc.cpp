@@ -101,6 +101,21 @@ INT_PTR CALLBACK DlgBarcodeSettingsProc(::HWND page, UINT message, WPARAM wParam
 
 namespace {
 
+// The record of a barcode dialog, attached to it, for the entry the page
+// opened it on; without an entry the dialog ends at once.
+template <class Dialog, class Entry>
+Dialog* OpenDialogRecord(::HWND dialog, LPARAM lParam)
+{
+    auto* entry = reinterpret_cast<Entry*>(lParam);
+    if (entry == nullptr) {
+        ::EndDialog(dialog, IDCANCEL);
+        return nullptr;
+    }
+    auto* data = new Dialog{entry};
+    AttachData(dialog, data);
+    return data;
+}
+
 struct Dialog1d {
     Entry1d* entry = nullptr;
     Barcode1dDialogState state;
@@ -118,13 +133,9 @@ INT_PTR CALLBACK Dlg1dCodePropertyProc(::HWND dialog, UINT message, WPARAM wPara
 {
     switch (message) {
     case WM_INITDIALOG: {
-        auto* entry = reinterpret_cast<Entry1d*>(lParam);
-        if (entry == nullptr) {
-            ::EndDialog(dialog, IDCANCEL);
-            return FALSE;
-        }
-        auto* data = new Dialog1d{entry};
-        AttachData(dialog, data);
+        auto* data = OpenDialogRecord<Dialog1d, Entry1d>(dialog, lParam);
+        if (data == nullptr) return FALSE;
+        const Entry1d* entry = data->entry;
         Barcode1dTexts texts;
         for (int i = 0; i < 4; ++i) texts.hri[static_cast<std::size_t>(i)] = ControlText(dialog, IDC_BC1_TEXT_HRI + i);
         data->state = FillBarcode1dDialog(*entry, texts);
@@ -261,13 +272,9 @@ INT_PTR CALLBACK Dlg2dCodePropertyProc(::HWND dialog, UINT message, WPARAM wPara
 {
     switch (message) {
     case WM_INITDIALOG: {
-        auto* entry = reinterpret_cast<Entry2d*>(lParam);
-        if (entry == nullptr) {
-            ::EndDialog(dialog, IDCANCEL);
-            return FALSE;
-        }
-        auto* data = new Dialog2d{entry};
-        AttachData(dialog, data);
+        auto* data = OpenDialogRecord<Dialog2d, Entry2d>(dialog, lParam);
+        if (data == nullptr) return FALSE;
+        const Entry2d* entry = data->entry;
         Barcode2dTexts texts;
         const std::u16string level = ControlText(dialog, IDC_BC2_TEXT_LEVEL);
         const std::u16string model = ControlText(dialog, IDC_BC2_TEXT_MODEL);
