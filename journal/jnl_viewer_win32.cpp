@@ -85,25 +85,7 @@ void Select(int index)
 
 void FillList()
 {
-    ListView_DeleteAllItems(g.list);
-    const auto& journals = g.session->Journals();
-    for (std::size_t i = 0; i < journals.size(); ++i) {
-        std::wstring date = Wide(journals[i].date), time = Wide(journals[i].time), path = Wide(journals[i].path);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = date.data();
-        ListView_InsertItem(g.list, &item);
-        ListView_SetItemText(g.list, static_cast<int>(i), 1, time.data());
-        ListView_SetItemText(g.list, static_cast<int>(i), 2, path.data());
-    }
-    if (!journals.empty()) {
-        ::SetFocus(g.list);
-        ListView_SetItemState(g.list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        ListView_SetSelectionMark(g.list, 0);
-    } else {
-        ClearPicture();
-    }
+    if (!program::FillFileList(g.list, g.session->Journals())) ClearPicture();
 }
 
 void Print()

@@ -176,23 +176,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 void FillList()
 {
-    ListView_DeleteAllItems(g.list);
     g.session->ListJobs();
-    const auto& jobs = g.session->Jobs();
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        std::wstring date = Wide(jobs[i].date), time = Wide(jobs[i].time), path = Wide(jobs[i].path);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = date.data();
-        ListView_InsertItem(g.list, &item);
-        ListView_SetItemText(g.list, static_cast<int>(i), 1, time.data());
-        ListView_SetItemText(g.list, static_cast<int>(i), 2, path.data());
-    }
-    if (!jobs.empty()) {
-        ::SetFocus(g.list);
-        ListView_SetItemState(g.list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
+    program::FillFileList(g.list, g.session->Jobs());
 }
 
 void Create(HWND hwnd)

@@ -1,7 +1,7 @@
 // What the three Windows programs (JobPreview, JnlViewer, the control-code
 // editor) share at their entry points: text conversion, the single-instance
 // hand-over, window classes, the main window, the message loop, child
-// windows and message boxes. Included only by the programs'
+// windows, message boxes and the list of files. Included only by the programs'
 // Windows entry files (*_win32.cpp), which are allowed the system headers.
 #pragma once
 
@@ -12,6 +12,8 @@
 #include "common/utf.h"
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 namespace lt77::program {
 
@@ -98,6 +100,30 @@ void RunMessageLoop(Handled&& handled)
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+}
+
+// Shows the files (each with its date, time and path) in a three-column
+// list view and selects the first, with the focus on the list. False when
+// there are none.
+template <class Files>
+bool FillFileList(HWND list, const Files& files)
+{
+    ListView_DeleteAllItems(list);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::wstring date = Wide(files[i].date), time = Wide(files[i].time), path = Wide(files[i].path);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = date.data();
+        ListView_InsertItem(list, &item);
+        ListView_SetItemText(list, static_cast<int>(i), 1, time.data());
+        ListView_SetItemText(list, static_cast<int>(i), 2, path.data());
+    }
+    if (files.empty()) return false;
+    ::SetFocus(list);
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(list, 0);
+    return true;
 }
 
 }  // namespace lt77::program
