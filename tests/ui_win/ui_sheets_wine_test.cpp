@@ -214,10 +214,12 @@ void Select(HWND page, int id, int index, int code = CBN_SELCHANGE)
     ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(list));
 }
 
+// A dialog is found as soon as it is created, on the sheet's thread, but
+// shown only once its WM_INITDIALOG has filled the controls.
 HWND WaitForWindow(const wchar_t* title)
 {
     for (int i = 0; i < 100; ++i) {
-        if (const HWND w = ::FindWindowW(nullptr, title)) return w;
+        if (const HWND w = ::FindWindowW(nullptr, title); w != nullptr && ::IsWindowVisible(w)) return w;
         ::Sleep(50);
     }
     return nullptr;
