@@ -5,7 +5,7 @@
 // runs its own message loop, presses Apply, and the test reads what the pages
 // wrote into the queue's printer data. Wine keeps no user forms, so the
 // sheets get a form store of the test's own. Every page is photographed in
-// six languages into screenshots/ of the build tree.
+// each of the twelve languages into screenshots/ of the build tree.
 //
 // Wine's SetThreadUILanguage succeeds without doing anything, while its
 // resource lookup follows the thread locale: the sheet's thread is given the
@@ -594,12 +594,15 @@ struct Language {
     const wchar_t* documentSettings;  // the caption of that template
 };
 
-TEST_F(UiSheetsWine, EveryPageIsDrawnInSixLanguages)
+TEST_F(UiSheetsWine, EveryPageIsDrawnInEveryLanguage)
 {
     const Language languages[] = {
-        {"en", 0x409, 0, L"Document Settings"}, {"de", 0x407, 1, L"Dokumenteinstellungen"},
-        {"ja", 0x411, 5, L"ドキュメント設定"},   {"ko", 0x412, 5, L"문서 설정"},
-        {"ru", 0x419, 5, L"Параметры документа"}, {"zh_cn", 0x804, 5, L"文档设置"},
+        {"en", 0x409, 0, L"Document Settings"},       {"de", 0x407, 1, L"Dokumenteinstellungen"},
+        {"fr", 0x40C, 2, L"Paramètres du document"},  {"es", 0x40A, 3, L"Configuración del documento"},
+        {"it", 0x410, 4, L"Impostazioni documento"},  {"hu", 0x40E, 5, L"Dokumentumbeállítások"},
+        {"pl", 0x415, 5, L"Ustawienia dokumentu"},    {"ja", 0x411, 5, L"ドキュメント設定"},
+        {"ko", 0x412, 5, L"문서 설정"},                 {"ru", 0x419, 5, L"Параметры документа"},
+        {"zh_cn", 0x804, 5, L"文档设置"},               {"zh_tw", 0x404, 5, L"文件設定"},
     };
     const char* documentPages[] = {"layout", "document", "nv_image", "barcode", "dithering", "utility"};
     const char* devicePages[] = {"language", "version"};
@@ -611,9 +614,9 @@ TEST_F(UiSheetsWine, EveryPageIsDrawnInSixLanguages)
         std::vector<uint8_t> misc(defaults.begin(), defaults.end());
         misc[lt77::IDX_UI_LANGUAGE] = language.index;
         SetMisc(misc);
-        // English and German are the plug-in's own switch on an English
-        // system; the index-5 languages follow the system's, which the
-        // thread locale stands for here.
+        // English, German, French, Spanish and Italian are the plug-in's
+        // own switch on an English system; the index-5 languages follow the
+        // system's, which the thread locale stands for here.
         ::SetThreadLocale(MAKELCID(language.index == 5 ? language.id : 0x409, SORT_DEFAULT));
         std::vector<std::pair<std::string, std::size_t>> shots;
         std::wstring secondTab;
