@@ -20,12 +20,15 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 // The plug-in's declarations before the system headers (see
 // ui/win32/dialog_helpers.h).
+#include "common/driver_paths.h"
 #include "common/printer_data_names.h"
 #include "host/queue_admin.h"
+#include "platform/files.h"
 #include "platform/form_store.h"
 #include "platform/oem/oem_ui.h"
 #include "platform/spooler.h"
@@ -585,6 +588,76 @@ TEST_F(UiSheetsWine, PluginLibraryShowsItsPagesThroughTheCoreInterface)
     EXPECT_EQ(paperType, L"Receipt");
     EXPECT_EQ(languageItem, L"English");
     EXPECT_GT(drawn, 2000u);
+}
+
+// The top-level window whose title begins with the caption, once shown;
+// its title, or nothing after five seconds.
+std::wstring WaitForTitleStarting(const std::wstring& caption, HWND* found)
+{
+    struct Search {
+        const std::wstring* caption;
+        HWND window = nullptr;
+        std::wstring title;
+    };
+    for (int i = 0; i < 100; ++i) {
+        Search search{&caption};
+        ::EnumWindows(
+            [](HWND w, LPARAM lParam) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(lParam);
+                wchar_t text[512] = {};
+                ::GetWindowTextW(w, text, 512);
+                if (!::IsWindowVisible(w) || std::wstring_view(text).substr(0, s.caption->size()) != *s.caption)
+                    return TRUE;
+                s.window = w;
+                s.title = text;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.window != nullptr) {
+            *found = search.window;
+            return search.title;
+        }
+        ::Sleep(50);
+    }
+    return {};
+}
+
+// The Utility page's buttons start the operator programs from the driver's
+// data folder, by name alone with that folder to work in: the journal viewer
+// plainly, the control-code editor with "runas" (the system is version 6 or
+// later), each told the printer.
+TEST_F(UiSheetsWine, UtilityButtonsStartTheProgramsFromTheDriverFolder)
+{
+    const std::filesystem::path folder(lt77::DriverDataFolder(system_->files.WindowsFolder()));
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    ASSERT_TRUE(::CopyFileW(LT77_JNLVIEWER_EXE, (folder / "JnlViewer.exe").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(LT77_FCAEDITOR_EXE, (folder / "ZozaRurodirA.exe").c_str(), FALSE));
+    // The editor opens only with its table there.
+    const std::filesystem::path ini = std::filesystem::path(system_->files.PrintProcessorFolder()) / "LT77.ini";
+    const bool madeIni = !std::filesystem::exists(ini);
+    if (madeIni) std::ofstream(ini, std::ios::binary) << "[ZozaRurodirA]\r\n41=1B40\r\n";
+    std::wstring viewerTitle, editorTitle;
+    SheetHost(*system_, printer_).Run(true, [&](HWND sheet) {
+        const HWND page = Page(sheet, UTILITY);
+        for (const auto& [button, caption, title] :
+             {std::tuple{IDC_UTIL_JOURNAL_VIEWER, L"Journal Viewer", &viewerTitle},
+              std::tuple{IDC_UTIL_FONT_EDITOR, L"ZozaRurodirA Editor", &editorTitle}}) {
+            ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(page, button)));
+            HWND window = nullptr;
+            *title = WaitForTitleStarting(caption, &window);
+            if (window == nullptr) continue;
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+            for (int i = 0; i < 100 && ::IsWindow(window); ++i) ::Sleep(50);
+        }
+        ::PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(viewerTitle, L"Journal Viewer (" + std::wstring(kQueueW) + L")");
+    EXPECT_TRUE(editorTitle.ends_with(L" (" + std::wstring(kQueueW) + L")")) << std::filesystem::path(editorTitle);
+    std::filesystem::remove(folder / "JnlViewer.exe", ec);
+    std::filesystem::remove(folder / "ZozaRurodirA.exe", ec);
+    if (madeIni) std::filesystem::remove(ini, ec);
 }
 
 struct Language {
