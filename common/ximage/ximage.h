@@ -329,6 +329,9 @@ private:
     void GreyRow(int32_t y, const IndexTable& paletteGreys, uint8_t* out) const;
     // An 8-bit grey-ramp raster of this image's size holding GreyRow's values.
     bool MakeGreyRaster(const IndexTable& paletteGreys, Raster& out);
+    // The image as the grey ramp, each pixel the grey its index maps to: an
+    // 8-bit image in place, any other through MakeGreyRaster.
+    bool BecomeGrey(const IndexTable& greys);
     // For every index of this image's palette, the index that colour matching
     // against target's palette and colours important picks.
     static IndexTable MapPaletteTo(std::span<const RgbQuad> from, const Raster& target);

@@ -86,6 +86,17 @@ void FillGreyRamp(std::span<RgbQuad> palette)
     }
 }
 
+// True when every index maps to itself.
+bool IsIdentity(const std::array<uint8_t, 256>& table)
+{
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (table[i] != i) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool IsGreyRamp(std::span<const RgbQuad> palette)
 {
     for (size_t i = 0; i < palette.size(); ++i) {
@@ -448,9 +459,15 @@ bool CxImage::ToGrayScale()
     if (!IsValid()) {
         return false;
     }
-    const IndexTable greys = PaletteGreys();
+    return BecomeGrey(PaletteGreys());
+}
+
+bool CxImage::BecomeGrey(const IndexTable& greys)
+{
     if (GetBpp() == 8) {
-        for (int32_t y = 0; y < GetHeight(); ++y) {
+        // A page already in grey form maps every grey to itself: nothing to rewrite.
+        const bool identity = IsIdentity(greys);
+        for (int32_t y = 0; y < GetHeight() && !identity; ++y) {
             uint8_t* row = RowData(y);
             for (int32_t x = 0; x < GetWidth(); ++x) {
                 row[x] = greys[row[x]];
@@ -500,28 +517,7 @@ bool CxImage::AdjustBrightness(int32_t brightness, int32_t contrast)
     for (size_t i = 0; i < m_raster.palette.size(); ++i) {
         greys[i] = GreyOf(mapped(m_raster.palette[i]));
     }
-    if (GetBpp() == 8) {
-        // Brightness 0 maps every grey to itself: nothing to rewrite.
-        bool identity = true;
-        for (size_t i = 0; i < greys.size() && identity; ++i) {
-            identity = greys[i] == i;
-        }
-        for (int32_t y = 0; y < GetHeight() && !identity; ++y) {
-            uint8_t* row = RowData(y);
-            for (int32_t x = 0; x < GetWidth(); ++x) {
-                row[x] = greys[row[x]];
-            }
-        }
-        m_raster.head.biClrImportant = 0;
-        ForgetLastColor();
-        return true;
-    }
-    Raster raster;
-    if (!MakeGreyRaster(greys, raster)) {
-        return false;
-    }
-    Commit(std::move(raster));
-    return true;
+    return BecomeGrey(greys);
 }
 
 bool CxImage::Dither(int32_t method)
@@ -575,10 +571,7 @@ bool CxImage::Dither(int32_t method)
         }
         // A grey page (the ramp palette) is its own grey: its bytes widen
         // straight into the line.
-        bool identity = GetBpp() == 8;
-        for (size_t i = 0; i < greys.size() && identity; ++i) {
-            identity = greys[i] == i;
-        }
+        const bool identity = GetBpp() == 8 && IsIdentity(greys);
         auto load = [&](int32_t y, int16_t* line) {
             line[-1] = 0;
             line[width] = 0;
