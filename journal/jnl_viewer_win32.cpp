@@ -230,21 +230,7 @@ void Create(HWND hwnd)
                                nullptr);
     g.vbar = program::Child(hwnd, L"SCROLLBAR", L"", SBS_VERT, 22 + kPictureWidth, 25, 16, kPictureHeight, ID_VBAR, nullptr);
     g.hbar = program::Child(hwnd, L"SCROLLBAR", L"", SBS_HORZ, 20, 27 + kPictureHeight, kPictureWidth, 16, ID_HBAR, nullptr);
-    g.list = program::Child(hwnd, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
-                            kPictureWidth + 60, 10, 420, kPictureHeight + 10, ID_LIST, g.font);
-    ListView_SetExtendedListViewStyle(g.list, LVS_EX_FULLROWSELECT);
-    RECT r{};
-    ::GetClientRect(g.list, &r);
-    const int sixth = r.right / 6;
-    const wchar_t* names[] = {L"Date", L"Time", L"Path"};
-    for (int i = 0; i < 3; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.fmt = LVCFMT_CENTER;
-        column.cx = i < 2 ? sixth : r.right - 2 * sixth;
-        column.pszText = const_cast<wchar_t*>(names[i]);
-        ListView_InsertColumn(g.list, i, &column);
-    }
+    g.list = program::CreateFileList(hwnd, kPictureWidth + 60, 10, 420, kPictureHeight + 10, ID_LIST, g.font);
     program::Child(hwnd, L"BUTTON", L"Print", BS_PUSHBUTTON | WS_TABSTOP, kPictureWidth + 60, kPictureHeight + 30, 100, 28,
                    ID_PRINT, g.font);
     program::Child(hwnd, L"BUTTON", L"Search", BS_PUSHBUTTON | WS_TABSTOP, kPictureWidth + 170, kPictureHeight + 30, 100,

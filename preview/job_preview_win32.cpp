@@ -184,21 +184,7 @@ void Create(HWND hwnd)
 {
     g.main = hwnd;
     g.font = program::Font(L"Verdana", 13);
-    g.list = program::Child(hwnd, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
-                            10, 10, 660, 110, ID_LIST, g.font);
-    ListView_SetExtendedListViewStyle(g.list, LVS_EX_FULLROWSELECT);
-    RECT r{};
-    ::GetClientRect(g.list, &r);
-    const int sixth = r.right / 6;
-    const wchar_t* names[] = {L"Date", L"Time", L"Path"};
-    for (int i = 0; i < 3; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.fmt = LVCFMT_CENTER;
-        column.cx = i < 2 ? sixth : r.right - 2 * sixth;
-        column.pszText = const_cast<wchar_t*>(names[i]);
-        ListView_InsertColumn(g.list, i, &column);
-    }
+    g.list = program::CreateFileList(hwnd, 10, 10, 660, 110, ID_LIST, g.font);
     g.frame = program::Child(hwnd, kFrameClass, L"", WS_BORDER | WS_HSCROLL | WS_VSCROLL, 10, 130, 660, 380, ID_FRAME,
                              nullptr);
     program::Child(hwnd, L"BUTTON", L"Print (&P)", BS_PUSHBUTTON | WS_TABSTOP, 10, 520, 110, 28, ID_PRINT, g.font);

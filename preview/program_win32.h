@@ -102,6 +102,28 @@ void RunMessageLoop(Handled&& handled)
     }
 }
 
+// The list view of files: single selection, whole rows, and the columns
+// Date, Time and Path, the path taking what the other two leave.
+inline HWND CreateFileList(HWND parent, int x, int y, int width, int height, int id, HFONT font)
+{
+    const HWND list = Child(parent, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER |
+                            WS_TABSTOP, x, y, width, height, id, font);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+    RECT r{};
+    ::GetClientRect(list, &r);
+    const int sixth = r.right / 6;
+    const wchar_t* names[] = {L"Date", L"Time", L"Path"};
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.fmt = LVCFMT_CENTER;
+        column.cx = i < 2 ? sixth : r.right - 2 * sixth;
+        column.pszText = const_cast<wchar_t*>(names[i]);
+        ListView_InsertColumn(list, i, &column);
+    }
+    return list;
+}
+
 // Shows the files (each with its date, time and path) in a three-column
 // list view and selects the first, with the focus on the list. False when
 // there are none.
