@@ -315,52 +315,28 @@ TEST_F(PagePipeline, TopAndBottomCropRemoveExactlyTheirRows)
     EXPECT_EQ(out.back(), 0x00);
 }
 
-TEST_F(PagePipeline, CustomReductionRate)
-{
-    struct Row {
-        const char* name;
-        uint8_t custom;
-        uint8_t stored;
-        std::string expected;
-    };
-    const Row rows[] = {
-        // 10 %: 3 dots by 10 rows; row 1 samples source row 10, columns 0, 10, 21.
-        {"5 % clamps to 10 %", 5, 10,
-         "00 00 00 08 43 52 00 00 00 00 00 08 00 0A 00 00 01 E0 00 08 " + std::string(kEndMarker)},
-        // 50 %: 16 dots by 50 rows; rows 5..9 sample source rows 10..18.
-        {"50 %", 50, 50,
-         "00 00 00 08 43 52 00 00 00 00 00 10 00 32 00 00 0A FF 0A 00 50 " + std::string(kEndMarker)},
-        {"200 % clamps to 100 %", 200, 100, Header32("64 00") + " 00 28 FF 28 00 FF 00 41 " + kEndMarker},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        JobFixture local{SystemPlatform()};
-        uint8_t* v = local.pdev.m_UIInfo.byteValue;
-        v[IDX_PAPER_TYPE] = 1;
-        local.core.options["InputBin"] = "Option2";
-        v[IDX_REDUCTION_ON] = 1;
-        v[IDX_REDUCTION_RATE] = 4;
-        v[IDX_REDUCTION_CUSTOM] = row.custom;
-        FeedPage(local, PageWithInkRows(100, Rows(10, 19)), 20, true);
-        EXPECT_EQ(AddImageDataPerEachPage(local.job), hr::kOk);
-        EXPECT_EQ(Hex(local.buffer.Bytes()), row.expected);
-        EXPECT_EQ(v[IDX_REDUCTION_CUSTOM], row.stored);
-    }
-}
-
-TEST_F(PagePipeline, FixedReductionRates)
+TEST_F(PagePipeline, ReductionRates)
 {
     struct Row {
         const char* name;
         uint8_t on;
-        uint8_t rate;
+        uint8_t rate;    // 4 is the custom rate
+        uint8_t custom;  // percent, for rate 4
+        uint8_t stored;  // the custom byte afterwards
         std::string expected;
     };
+    const std::string half = "00 00 00 08 43 52 00 00 00 00 00 10 00 32 00 00 0A FF 0A 00 50 " + std::string(kEndMarker);
+    const std::string full = Header32("64 00") + " 00 28 FF 28 00 FF 00 41 " + kEndMarker;
     const Row rows[] = {
-        {"rate 2 is half", 1, 2,
-         "00 00 00 08 43 52 00 00 00 00 00 10 00 32 00 00 0A FF 0A 00 50 " + std::string(kEndMarker)},
-        {"reduction off ignores the rate", 0, 2, Header32("64 00") + " 00 28 FF 28 00 FF 00 41 " + kEndMarker},
-        {"unknown rate is full size", 1, 9, Header32("64 00") + " 00 28 FF 28 00 FF 00 41 " + kEndMarker},
+        // 10 %: 3 dots by 10 rows; row 1 samples source row 10, columns 0, 10, 21.
+        {"5 % clamps to 10 %", 1, 4, 5, 10,
+         "00 00 00 08 43 52 00 00 00 00 00 08 00 0A 00 00 01 E0 00 08 " + std::string(kEndMarker)},
+        // 50 %: 16 dots by 50 rows; rows 5..9 sample source rows 10..18.
+        {"50 %", 1, 4, 50, 50, half},
+        {"200 % clamps to 100 %", 1, 4, 200, 100, full},
+        {"rate 2 is half", 1, 2, 0, 0, half},
+        {"reduction off ignores the rate", 0, 2, 0, 0, full},
+        {"unknown rate is full size", 1, 9, 0, 0, full},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -370,9 +346,11 @@ TEST_F(PagePipeline, FixedReductionRates)
         local.core.options["InputBin"] = "Option2";
         v[IDX_REDUCTION_ON] = row.on;
         v[IDX_REDUCTION_RATE] = row.rate;
+        v[IDX_REDUCTION_CUSTOM] = row.custom;
         FeedPage(local, PageWithInkRows(100, Rows(10, 19)), 20, true);
         EXPECT_EQ(AddImageDataPerEachPage(local.job), hr::kOk);
         EXPECT_EQ(Hex(local.buffer.Bytes()), row.expected);
+        EXPECT_EQ(v[IDX_REDUCTION_CUSTOM], row.stored);
     }
 }
 
