@@ -217,15 +217,45 @@ void Select(HWND page, int id, int index, int code = CBN_SELCHANGE)
     ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(list));
 }
 
-// A dialog is found as soon as it is created, on the sheet's thread, but
-// shown only once its WM_INITDIALOG has filled the controls.
-HWND WaitForWindow(const wchar_t* title)
+// The top-level window whose title begins with the caption, once shown (a
+// dialog is found as soon as it is created, on the sheet's thread, but shown
+// only once its WM_INITDIALOG has filled the controls); its title, or nothing
+// after five seconds.
+std::wstring WaitForTitleStarting(const std::wstring& caption, HWND* found)
 {
+    struct Search {
+        const std::wstring* caption;
+        HWND window = nullptr;
+        std::wstring title;
+    };
     for (int i = 0; i < 100; ++i) {
-        if (const HWND w = ::FindWindowW(nullptr, title); w != nullptr && ::IsWindowVisible(w)) return w;
+        Search search{&caption};
+        ::EnumWindows(
+            [](HWND w, LPARAM lParam) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(lParam);
+                wchar_t text[512] = {};
+                ::GetWindowTextW(w, text, 512);
+                if (!::IsWindowVisible(w) || std::wstring_view(text).substr(0, s.caption->size()) != *s.caption)
+                    return TRUE;
+                s.window = w;
+                s.title = text;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.window != nullptr) {
+            *found = search.window;
+            return search.title;
+        }
         ::Sleep(50);
     }
-    return nullptr;
+    return {};
+}
+
+// The shown window of exactly this title.
+HWND WaitForWindow(const wchar_t* title)
+{
+    HWND window = nullptr;
+    return WaitForTitleStarting(title, &window) == title ? window : nullptr;
 }
 
 // The screen's pixels of a window, rows bottom first, 24 bits per pixel.
@@ -590,37 +620,6 @@ TEST_F(UiSheetsWine, PluginLibraryShowsItsPagesThroughTheCoreInterface)
     EXPECT_GT(drawn, 2000u);
 }
 
-// The top-level window whose title begins with the caption, once shown;
-// its title, or nothing after five seconds.
-std::wstring WaitForTitleStarting(const std::wstring& caption, HWND* found)
-{
-    struct Search {
-        const std::wstring* caption;
-        HWND window = nullptr;
-        std::wstring title;
-    };
-    for (int i = 0; i < 100; ++i) {
-        Search search{&caption};
-        ::EnumWindows(
-            [](HWND w, LPARAM lParam) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(lParam);
-                wchar_t text[512] = {};
-                ::GetWindowTextW(w, text, 512);
-                if (!::IsWindowVisible(w) || std::wstring_view(text).substr(0, s.caption->size()) != *s.caption)
-                    return TRUE;
-                s.window = w;
-                s.title = text;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        if (search.window != nullptr) {
-            *found = search.window;
-            return search.title;
-        }
-        ::Sleep(50);
-    }
-    return {};
-}
 
 // The Utility page's buttons start the operator programs from the driver's
 // data folder, by name alone with that folder to work in: the journal viewer
